@@ -1,0 +1,43 @@
+// wptool: the developers' command-line tool. Each subcommand lives in a file of
+// its own and is listed in kCommands.
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <iterator>
+
+#include "tools/wptool/Commands.h"
+
+namespace {
+
+const WptoolCommandEntry kCommands[] = {
+    // {"name", "usage", &Function},
+};
+
+int Usage()
+{
+    QTextStream err(stderr);
+    err << "usage: wptool COMMAND ARGS...\n";
+    for (const auto &command : kCommands)
+        err << "  wptool " << command.name << " " << command.usage << "\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    // Text and fonts need a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments();
+    if (args.size() < 2)
+        return Usage();
+    const QString name = args.at(1);
+    for (const auto &command : kCommands) {
+        if (name == QLatin1String(command.name))
+            return command.run(args.mid(2));
+    }
+    return Usage();
+}
