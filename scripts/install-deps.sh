@@ -5,7 +5,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
     libgtest-dev libgmock-dev
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils xdotool imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
