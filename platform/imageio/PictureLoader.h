@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/raster/Bitmap.h"
+
+namespace pellimore {
+
+// The outcome of loading a picture: a bitmap, or the reason there is none.
+struct PictureResult {
+    Bitmap bitmap;
+    QString error;  // empty on success
+    bool Ok() const { return error.isEmpty() && !bitmap.IsNull(); }
+};
+
+// The platform picture loader: JPEG, BMP and the first image of a GIF. The
+// format is recognised from the content (a JPEG named ".bmp" still loads);
+// other formats are refused. BMP goes through our own reader (ReadBmp), JPEG
+// and GIF through Qt's readers. EXIF orientation is not applied (pictures
+// come as stored, as the classic loader gave them). The result is opaque
+// with BitCount 24, except BMPs with an alpha mask or 32 bits (BitCount 32)
+// and BMPs of 8 bits or fewer (their depth and colour table). A GIF's
+// transparent pixels have alpha 0 in the first image (BitCount 32).
+// Broken or truncated files give an error text, never a crash.
+PictureResult LoadPicture(const QString &path);
+// The same from bytes in memory (for example a one-frame GIF built by the GIF
+// reader).
+PictureResult LoadPictureFromData(const QByteArray &data);
+
+}  // namespace pellimore
