@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QTime>
 
+#include <cstdint>
+
 namespace pellimore {
 
 // Today's date and the time of day; tests set their own.

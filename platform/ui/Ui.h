@@ -47,6 +47,7 @@ struct SaveFileRequest {
     QString fileName;
     QString initialFolder;
     bool confirmOverwrite = false;
+    QString defaultSuffix;  // extension ("jpg") added when the chosen name has none
 };
 
 struct FolderRequest {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "platform/help/HelpService.h"
+
+namespace pellimore::test {
+
+// A help service that opens nothing and remembers every request. Each request
+// succeeds unless the test says otherwise with SetResult(false).
+class RecordingHelp final : public HelpService {
+public:
+    struct Request {
+        enum class Kind { Context, Keyword };
+        Kind kind = Kind::Context;
+        QString helpFile;
+        int context = 0;       // for Kind::Context
+        QString keyword;       // for Kind::Keyword
+
+        bool operator==(const Request &) const = default;
+    };
+
+    bool ShowContext(const QString &helpFile, int context) override
+    {
+        requests_.push_back({Request::Kind::Context, helpFile, context, QString()});
+        return result_;
+    }
+    bool ShowKeyword(const QString &helpFile, const QString &keyword) override
+    {
+        requests_.push_back({Request::Kind::Keyword, helpFile, 0, keyword});
+        return result_;
+    }
+
+    void SetResult(bool result) { result_ = result; }
+
+    const std::vector<Request> &Requests() const { return requests_; }
+    bool Empty() const { return requests_.empty(); }
+    const Request &Last() const { return requests_.back(); }   // only when not Empty()
+    void Clear() { requests_.clear(); }
+
+    static Request Context(const QString &helpFile, int context) { return {Request::Kind::Context, helpFile, context, QString()}; }
+    static Request Keyword(const QString &helpFile, const QString &keyword) { return {Request::Kind::Keyword, helpFile, 0, keyword}; }
+
+private:
+    std::vector<Request> requests_;
+    bool result_ = true;
+};
+
+}  // namespace pellimore::test
