@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+namespace pellimore {
+
+class SettingsStore;
+class Clock;
+struct ChangerState;
+
+inline const QString kApplicationName = QStringLiteral("Corvane");
+inline const QString kWallpaperSection = QStringLiteral("Wallpaper");
+inline const QString kScreenSaverSection = QStringLiteral("ScreenSaver");
+
+// The leading number of a text, as the settings are read: leading blanks are
+// skipped, then an optional sign, digits and an optional fraction; the result is
+// rounded half to even. Text that does not begin with a number reads as 0.
+// A number outside the 32-bit range has no value.
+std::optional<int> ReadLeadingNumber(const QString &text);
+// A number as the settings save writes it: one blank before a number that is
+// not negative, a minus sign otherwise.
+QString NumberText(long long value);
+
+// Dates as stored: the system's short date form, always with a four-digit
+// year (a stored two-digit year reads as 2000-2099).
+QString ShortDateText(const QDate &date);
+std::optional<QDate> ParseShortDate(const QString &text);
+
+// The stored "JPG" value and the JPEG quality it stands for.
+int JpegQualityFromSetting(int stored);
+int JpegSettingFromQuality(int quality);
+
+// What LoadSettings decided the start-up must do next.
+struct LoadSettingsOutcome {
+    bool createStartupShortcut = false;  // "Startup" read as 3, or the folder is gone
+    bool runFirstRunFolderSetup = false; // the stored folder is not an existing folder
+};
+
+// Reads section "Wallpaper" into the state (DesktopColor must be set, it is the
+// default of "Color"); sets FirstRun, PictureFolder and, for a missing folder,
+// CurrentOrder 0 and the program's samples folder as PictureFolder.
+LoadSettingsOutcome LoadSettings(ChangerState &state, const SettingsStore &store, const Clock &clock,
+                                 const QString &programFolder);
+// Writes the settings of section "Wallpaper" in their fixed order; false when
+// any value could not be stored.
+bool SaveSettings(const ChangerState &state, SettingsStore &store);
+
+}  // namespace pellimore

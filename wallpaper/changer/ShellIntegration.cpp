@@ -1,0 +1,88 @@
+#include "wallpaper/changer/ShellIntegration.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include "platform/shell/ShellFolders.h"
+#include "platform/ui/Ui.h"
+#include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/PathHelpers.h"
+
+namespace pellimore {
+
+namespace {
+
+const QString kShortcutTitle = QStringLiteral("Automatic Wallpaper Changer");
+
+QString StartupEntryPath(const ShellFolders &shell)
+{
+    return AddTrailingBackslash(SpecialFolderPath(kStartupFolder, shell)) + kStartupEntryName;
+}
+
+}  // namespace
+
+QString QuoteExecArgument(const QString &argument)
+{
+    static const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument)
+        needsQuotes = needsQuotes || kReserved.contains(c);
+    QString quoted = argument;
+    if (needsQuotes) {
+        quoted.clear();
+        for (const QChar c : argument) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\')
+                quoted += '\\';
+            quoted += c;
+        }
+        quoted = '"' + quoted + '"';
+    }
+    // The Exec value is itself a string value: backslashes are escaped once
+    // more, and a literal percent sign is doubled (field codes).
+    quoted.replace('\\', QStringLiteral("\\\\"));
+    quoted.replace('%', QStringLiteral("%%"));
+    return quoted;
+}
+
+QString StartupEntryText(const QString &programPath)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=WallPaper Pellimore\n"
+                          "Comment=Changes the desktop wallpaper on a schedule\n"
+                          "Exec=%1 /C\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(QuoteExecArgument(programPath));
+}
+
+bool AddStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shell, const QString &programPath)
+{
+    const QString path = StartupEntryPath(shell);
+    QDir().mkpath(QFileInfo(path).path());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(StartupEntryText(programPath).toUtf8());
+    if (!file.commit())
+        return false;
+    if (!state.Loading)
+        ui.Message(QStringLiteral("Automatic daily Windows Startup shortcut for Wallpaper Pellimore added!"),
+                   MessageIcon::None, kShortcutTitle);
+    state.StartupState = 1;
+    return true;
+}
+
+void RemoveStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shell)
+{
+    const QString path = StartupEntryPath(shell);
+    if (QFileInfo::exists(path)) {
+        QFile::remove(path);
+        ui.Message(QStringLiteral("Startup folder shortcut to Wallpaper Pellimore removed."), MessageIcon::None,
+                   kShortcutTitle);
+    }
+    state.StartupState = 0;
+}
+
+}  // namespace pellimore
