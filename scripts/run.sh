@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 PELLIMORE_TESTS=OFF
 BUILD_DIR=build scripts/build.sh
-exec build/wallpaper/changer/WallPaper "$@"
+exec build/wallpaper/app/WallPaper "$@"
