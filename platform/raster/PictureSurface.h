@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QString>
 
 #include <optional>
@@ -183,6 +184,7 @@ private:
     int PixelX(double value) const;
     int PixelY(double value) const;
     int Dpi() const;
+    QFontMetricsF Metrics() const;
 
     Bitmap image_;
     Bitmap picture_;

@@ -1,0 +1,636 @@
+// Windows BMP reading and writing. The reader works in stages: file header,
+// info header, checks, colour table, masks, then the pixel rows (plain or
+// RLE). Every read goes through bounds-checked helpers.
+#include "platform/raster/BmpFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace pellimore {
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+
+enum Compression : uint32_t {
+    kRgb = 0,
+    kRle8 = 1,
+    kRle4 = 2,
+    kBitFields = 3,
+    kJpeg = 4,
+    kPng = 5,
+    kAlphaBitFields = 6,
+};
+
+// Little-endian reads inside [data, data + size); callers check ranges first.
+uint16_t U16(const uint8_t *p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t U32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+int32_t I32(const uint8_t *p)
+{
+    return int32_t(U32(p));
+}
+
+struct Header {
+    uint32_t fileSize = 0;
+    uint32_t dataOffset = 0;
+    uint32_t headerSize = 0;
+    int64_t width = 0;
+    int64_t height = 0;  // positive; see topDown
+    bool topDown = false;
+    uint16_t planes = 1;
+    uint16_t bitCount = 0;
+    uint32_t compression = kRgb;
+    uint32_t imageSize = 0;
+    int32_t xDensity = 0;
+    int32_t yDensity = 0;
+    uint32_t colorsUsed = 0;
+    bool os2 = false;        // OS/2 1.x or 2.x header
+    bool core = false;       // 12-byte header: 3-byte colour table entries
+    uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha
+    bool hasAlphaMask = false;
+};
+
+struct Failure {
+    QString text;
+};
+
+// --- stage 1 and 2: headers ----------------------------------------------------
+
+std::optional<Failure> ParseHeaders(const uint8_t *data, std::size_t size, Header &h)
+{
+    if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M')
+        return Failure{QStringLiteral("Not a BMP file.")};
+    h.fileSize = U32(data + 2);
+    h.dataOffset = U32(data + 10);
+    h.headerSize = U32(data + 14);
+    const uint32_t hs = h.headerSize;
+    const bool known = hs == 12 || hs == 16 || hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 || hs == 124;
+    if (!known)
+        return Failure{QStringLiteral("Unknown BMP header size %1.").arg(hs)};
+    if (size < kFileHeaderSize + hs)
+        return Failure{QStringLiteral("The BMP file is truncated in its header.")};
+    const uint8_t *p = data + kFileHeaderSize;
+    int64_t rawHeight = 0;
+    if (hs == 12) {
+        h.core = h.os2 = true;
+        h.width = U16(p + 4);
+        rawHeight = U16(p + 6);
+        h.planes = U16(p + 8);
+        h.bitCount = U16(p + 10);
+    } else {
+        h.os2 = hs == 16 || hs == 64;
+        h.width = I32(p + 4);
+        rawHeight = I32(p + 8);
+        h.planes = U16(p + 12);
+        h.bitCount = U16(p + 14);
+        if (hs >= 40) {
+            h.compression = U32(p + 16);
+            h.imageSize = U32(p + 20);
+            h.xDensity = I32(p + 24);
+            h.yDensity = I32(p + 28);
+            h.colorsUsed = U32(p + 32);
+        }
+        if (hs >= 52 && !h.os2) {
+            for (int i = 0; i < 3; ++i)
+                h.masks[i] = U32(p + 40 + 4 * i);
+        }
+        if (hs >= 56 && !h.os2) {
+            h.masks[3] = U32(p + 52);
+            h.hasAlphaMask = true;
+        }
+    }
+    h.topDown = rawHeight < 0;
+    h.height = rawHeight < 0 ? -rawHeight : rawHeight;
+    return std::nullopt;
+}
+
+// --- checks --------------------------------------------------------------------
+
+std::optional<Failure> CheckHeader(const Header &h, std::size_t size)
+{
+    if (h.width <= 0 || h.height <= 0)
+        return Failure{QStringLiteral("The BMP file has an invalid size of %1 x %2 pixels.")
+                           .arg(h.width)
+                           .arg(h.topDown ? -h.height : h.height)};
+    if (!Bitmap::SizeIsAllowed(h.width, h.height))
+        return Failure{QStringLiteral("The BMP picture is too large (%1 x %2 pixels).").arg(h.width).arg(h.height)};
+    if (h.planes != 1)
+        return Failure{QStringLiteral("The BMP file has %1 colour planes instead of 1.").arg(h.planes)};
+    if (h.fileSize > size)
+        return Failure{QStringLiteral("The BMP file is truncated (%1 of %2 bytes).").arg(size).arg(h.fileSize)};
+    if (h.dataOffset < kFileHeaderSize + h.headerSize)
+        return Failure{QStringLiteral("The BMP pixel data offset points into the header.")};
+    if (h.dataOffset >= size)
+        return Failure{QStringLiteral("The BMP pixel data lies beyond the end of the file.")};
+    if (h.imageSize != 0 && h.imageSize > size - h.dataOffset)
+        return Failure{QStringLiteral("The BMP image size field exceeds the file.")};
+    if (h.xDensity > 0 && h.yDensity > 0) {
+        const int64_t big = std::max(h.xDensity, h.yDensity), small = std::min(h.xDensity, h.yDensity);
+        if (big / small > 100)
+            return Failure{QStringLiteral("The BMP file gives an implausible pixel density.")};
+    }
+    const uint16_t b = h.bitCount;
+    if (b != 1 && b != 2 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
+        return Failure{QStringLiteral("Unsupported BMP depth of %1 bits per pixel.").arg(b)};
+    if (h.os2 && h.compression == 3)
+        return Failure{QStringLiteral("Huffman compressed BMP files are not supported.")};
+    if (h.os2 && h.compression == 4)
+        return Failure{QStringLiteral("RLE24 compressed BMP files are not supported.")};
+    switch (h.compression) {
+    case kRgb:
+        break;
+    case kRle8:
+    case kRle4:
+        if ((h.compression == kRle8 && b != 8) || (h.compression == kRle4 && b != 4))
+            return Failure{QStringLiteral("The BMP compression does not fit its depth.")};
+        if (h.topDown)
+            return Failure{QStringLiteral("A compressed BMP file cannot be stored top-down.")};
+        break;
+    case kBitFields:
+    case kAlphaBitFields:
+        if (b != 16 && b != 32)
+            return Failure{QStringLiteral("The BMP compression does not fit its depth.")};
+        break;
+    case kJpeg:
+    case kPng:
+        return Failure{QStringLiteral("BMP files holding JPEG or PNG data are not supported.")};
+    default:
+        return Failure{QStringLiteral("Unknown BMP compression %1.").arg(h.compression)};
+    }
+    return std::nullopt;
+}
+
+// --- colour table and masks ------------------------------------------------------
+
+std::optional<Failure> ReadColorTable(const uint8_t *data, std::size_t size, const Header &h,
+                                      std::vector<Pixel> &table)
+{
+    if (h.bitCount > 8)
+        return std::nullopt;
+    const std::size_t entrySize = h.core ? 3 : 4;
+    std::size_t start = kFileHeaderSize + h.headerSize;
+    if (h.compression == kBitFields && !h.os2 && h.headerSize == 40)
+        start += 12;
+    const uint64_t full = uint64_t(1) << h.bitCount;
+    const std::size_t room = (size - std::min(size, start)) / entrySize;
+    if (!h.core && h.colorsUsed > room)
+        return Failure{QStringLiteral("The BMP colour table is larger than the file.")};
+    uint64_t count = h.colorsUsed == 0 || h.core ? full : h.colorsUsed;
+    if (h.dataOffset > start) {
+        // A table cut short by the pixel data offset (seen in the wild).
+        count = std::min<uint64_t>(count, (h.dataOffset - start) / entrySize);
+    }
+    count = std::min<uint64_t>(count, room);
+    if (count == 0)
+        return Failure{QStringLiteral("The BMP file has no colour table.")};
+    count = std::min(count, full);
+    table.resize(std::size_t(count));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const uint8_t *e = data + start + i * entrySize;
+        table[i] = MakePixel(e[2], e[1], e[0]);
+    }
+    return std::nullopt;
+}
+
+bool MaskIsContiguous(uint32_t mask)
+{
+    if (mask == 0)
+        return false;
+    const uint32_t shifted = mask >> std::countr_zero(mask);
+    return (shifted & (shifted + 1)) == 0;
+}
+
+std::optional<Failure> ReadMasks(const uint8_t *data, std::size_t size, Header &h)
+{
+    if (h.bitCount != 16 && h.bitCount != 32)
+        return std::nullopt;
+    if (h.compression == kRgb) {
+        if (h.bitCount == 16) {
+            h.masks[0] = 0x7C00;
+            h.masks[1] = 0x03E0;
+            h.masks[2] = 0x001F;
+        } else {
+            h.masks[0] = 0x00FF0000;
+            h.masks[1] = 0x0000FF00;
+            h.masks[2] = 0x000000FF;
+        }
+        h.masks[3] = 0;
+        h.hasAlphaMask = false;
+        return std::nullopt;
+    }
+    if (h.headerSize == 40) {
+        const int count = h.compression == kAlphaBitFields ? 4 : 3;
+        const std::size_t at = kFileHeaderSize + 40;
+        if (size < at + 4 * std::size_t(count))
+            return Failure{QStringLiteral("The BMP file is truncated in its colour masks.")};
+        for (int i = 0; i < count; ++i)
+            h.masks[i] = U32(data + at + 4 * i);
+        h.hasAlphaMask = count == 4;
+    }
+    if (h.bitCount == 16) {
+        for (auto &m : h.masks)
+            m &= 0xFFFF;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!MaskIsContiguous(h.masks[i]))
+            return Failure{QStringLiteral("The BMP colour masks are invalid.")};
+    }
+    if (h.masks[3] != 0 && !MaskIsContiguous(h.masks[3]))
+        return Failure{QStringLiteral("The BMP colour masks are invalid.")};
+    if ((h.masks[0] & h.masks[1]) || (h.masks[0] & h.masks[2]) || (h.masks[1] & h.masks[2]) ||
+        ((h.masks[0] | h.masks[1] | h.masks[2]) & h.masks[3]))
+        return Failure{QStringLiteral("The BMP colour masks overlap.")};
+    h.hasAlphaMask = h.masks[3] != 0;
+    return std::nullopt;
+}
+
+// --- pixels --------------------------------------------------------------------------
+
+// One colour channel taken out by a mask and scaled to 8 bits, rounded.
+struct Channel {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint64_t max = 0;
+    explicit Channel(uint32_t m) : mask(m)
+    {
+        if (m) {
+            shift = std::countr_zero(m);
+            max = m >> shift;
+        }
+    }
+    uint8_t Get(uint32_t v) const
+    {
+        if (max == 0)
+            return 255;
+        return uint8_t((((v & mask) >> shift) * 255 + max / 2) / max);
+    }
+};
+
+std::optional<Failure> DecodeRows(const uint8_t *data, std::size_t size, const Header &h,
+                                  const std::vector<Pixel> &table, Bitmap &out)
+{
+    const int width = int(h.width), height = int(h.height);
+    const uint64_t stride = ((uint64_t(h.width) * h.bitCount + 31) / 32) * 4;
+    if (stride * uint64_t(h.height) > size - h.dataOffset)
+        return Failure{QStringLiteral("The BMP file is truncated in its pixel data.")};
+    const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
+    const Channel alpha(h.hasAlphaMask ? h.masks[3] : 0);
+    for (int r = 0; r < height; ++r) {
+        const uint8_t *src = data + h.dataOffset + stride * uint64_t(r);
+        Pixel *dst = out.Row(h.topDown ? r : height - 1 - r);
+        switch (h.bitCount) {
+        case 1:
+        case 2:
+        case 4:
+        case 8: {
+            const int bits = h.bitCount;
+            const int perByte = 8 / bits;
+            const uint8_t valueMask = uint8_t((1 << bits) - 1);
+            for (int x = 0; x < width; ++x) {
+                const int shift = 8 - bits * (x % perByte + 1);
+                const std::size_t index = (src[x / perByte] >> shift) & valueMask;
+                if (index >= table.size())
+                    return Failure{QStringLiteral("The BMP pixels use colours beyond the colour table.")};
+                dst[x] = table[index];
+            }
+            break;
+        }
+        case 16:
+        case 32: {
+            const int bytes = h.bitCount / 8;
+            for (int x = 0; x < width; ++x) {
+                const uint8_t *p = src + std::size_t(x) * bytes;
+                const uint32_t v = bytes == 2 ? U16(p) : U32(p);
+                dst[x] = MakePixel(red.Get(v), green.Get(v), blue.Get(v), alpha.Get(v));
+            }
+            break;
+        }
+        case 24:
+            for (int x = 0; x < width; ++x) {
+                const uint8_t *p = src + std::size_t(x) * 3;
+                dst[x] = MakePixel(p[2], p[1], p[0]);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+// RLE8 and RLE4. Pixels left out by deltas or early ends stay black. A run
+// that would pass the end of a row or of the picture is refused; data that
+// ends without an end-of-bitmap code ends the picture.
+std::optional<Failure> DecodeRle(const uint8_t *data, std::size_t size, const Header &h,
+                                 const std::vector<Pixel> &table, Bitmap &out)
+{
+    const bool four = h.compression == kRle4;
+    const int64_t width = h.width, height = h.height;
+    std::size_t pos = h.dataOffset;
+    const std::size_t end = h.imageSize != 0 ? std::min<std::size_t>(size, pos + h.imageSize) : size;
+    int64_t x = 0, y = 0;  // y counts rows from the bottom
+    const Failure overrun{QStringLiteral("The BMP compressed data runs past the picture.")};
+    const Failure badIndex{QStringLiteral("The BMP pixels use colours beyond the colour table.")};
+    auto put = [&](std::size_t index) -> bool {
+        if (index >= table.size())
+            return false;
+        out.Set(int(x), int(height - 1 - y), table[index]);
+        ++x;
+        return true;
+    };
+    while (pos + 2 <= end) {
+        const uint8_t count = data[pos], value = data[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            if (y >= height || x + count > width)
+                return overrun;
+            for (int i = 0; i < count; ++i) {
+                const std::size_t index = four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value;
+                if (!put(index))
+                    return badIndex;
+            }
+            continue;
+        }
+        if (value == 0) {  // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of bitmap
+            return std::nullopt;
+        } else if (value == 2) {  // delta
+            if (pos + 2 > end)
+                return Failure{QStringLiteral("The BMP compressed data is truncated.")};
+            x += data[pos];
+            y += data[pos + 1];
+            pos += 2;
+            if (x > width || y > height)
+                return overrun;
+        } else {  // absolute run of `value` pixels, padded to 16 bits
+            const std::size_t bytes = four ? (value + 1u) / 2 : value;
+            const std::size_t padded = (bytes + 1) & ~std::size_t(1);
+            if (pos + padded > end)
+                return Failure{QStringLiteral("The BMP compressed data is truncated.")};
+            if (y >= height || x + value > width)
+                return overrun;
+            for (int i = 0; i < value; ++i) {
+                const uint8_t byte = data[pos + (four ? std::size_t(i / 2) : std::size_t(i))];
+                const std::size_t index = four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte;
+                if (!put(index))
+                    return badIndex;
+            }
+            pos += padded;
+        }
+    }
+    return std::nullopt;
+}
+
+int ResultBitCount(const Header &h)
+{
+    switch (h.bitCount) {
+    case 1: return 1;
+    case 2:
+    case 4: return 4;
+    case 8: return 8;
+    case 32: return 32;
+    default: return h.hasAlphaMask ? 32 : 24;
+    }
+}
+
+BmpResult Fail(const Failure &f)
+{
+    BmpResult result;
+    result.error = f.text;
+    return result;
+}
+
+}  // namespace
+
+BmpResult DecodeBmp(const uint8_t *data, std::size_t size)
+{
+    if (data == nullptr)
+        size = 0;
+    Header h;
+    std::vector<Pixel> table;
+    if (auto f = ParseHeaders(data, size, h))
+        return Fail(*f);
+    if (auto f = CheckHeader(h, size))
+        return Fail(*f);
+    if (auto f = ReadMasks(data, size, h))
+        return Fail(*f);
+    if (auto f = ReadColorTable(data, size, h, table))
+        return Fail(*f);
+    BmpResult result;
+    result.bitmap = Bitmap(int(h.width), int(h.height), ResultBitCount(h));
+    if (h.compression == kRle4 || h.compression == kRle8) {
+        result.bitmap.Fill(MakePixel(0, 0, 0));
+        if (auto f = DecodeRle(data, size, h, table, result.bitmap))
+            return Fail(*f);
+    } else if (auto f = DecodeRows(data, size, h, table, result.bitmap)) {
+        return Fail(*f);
+    }
+    if (h.bitCount <= 8)
+        result.bitmap.ColorTable() = table;
+    return result;
+}
+
+BmpResult DecodeBmp(const QByteArray &data)
+{
+    return DecodeBmp(reinterpret_cast<const uint8_t *>(data.constData()), std::size_t(data.size()));
+}
+
+BmpResult ReadBmp(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(Failure{QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString())});
+    // Larger than any picture a bitmap may hold, plus headers and tables.
+    constexpr qint64 kMaxFileSize = Bitmap::kMaxPixels * 4 + (qint64(1) << 20);
+    if (file.size() > kMaxFileSize)
+        return Fail(Failure{QStringLiteral("The BMP file \"%1\" is too large.").arg(path)});
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(Failure{QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString())});
+    return DecodeBmp(bytes);
+}
+
+// --- writing -----------------------------------------------------------------------
+
+namespace {
+
+void Put16(QByteArray &out, uint16_t v)
+{
+    out.append(char(v & 0xFF));
+    out.append(char(v >> 8));
+}
+
+void Put32(QByteArray &out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+}
+
+std::vector<Pixel> WritableTable(const Bitmap &bitmap, int bits)
+{
+    const std::size_t full = std::size_t(1) << bits;
+    const auto &table = bitmap.ColorTable();
+    if (!table.empty() && table.size() <= full)
+        return table;
+    std::vector<Pixel> grey(full);
+    for (std::size_t i = 0; i < full; ++i) {
+        const uint8_t v = uint8_t(i * 255 / (full - 1));
+        grey[i] = MakePixel(v, v, v);
+    }
+    return grey;
+}
+
+// Index of the table entry nearest to a pixel (exact matches first); the
+// answers are remembered per colour since pictures repeat colours a lot.
+class IndexFinder {
+public:
+    explicit IndexFinder(const std::vector<Pixel> &table) : table_(table)
+    {
+        for (std::size_t i = table.size(); i-- > 0;)
+            cache_[table[i] & 0xFFFFFF] = uint8_t(i);
+    }
+    uint8_t Find(Pixel p)
+    {
+        const Pixel key = p & 0xFFFFFF;
+        if (auto it = cache_.find(key); it != cache_.end())
+            return it->second;
+        int best = 0;
+        int64_t bestDistance = INT64_MAX;
+        for (std::size_t i = 0; i < table_.size(); ++i) {
+            const int dr = PixelRed(p) - PixelRed(table_[i]);
+            const int dg = PixelGreen(p) - PixelGreen(table_[i]);
+            const int db = PixelBlue(p) - PixelBlue(table_[i]);
+            const int64_t d = int64_t(dr) * dr + int64_t(dg) * dg + int64_t(db) * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = int(i);
+            }
+        }
+        cache_[key] = uint8_t(best);
+        return uint8_t(best);
+    }
+
+private:
+    const std::vector<Pixel> &table_;
+    std::unordered_map<Pixel, uint8_t> cache_;
+};
+
+}  // namespace
+
+QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
+{
+    if (bitmap.IsNull()) {
+        if (error)
+            *error = QStringLiteral("There is no picture to write.");
+        return {};
+    }
+    int bits = bitmap.BitCount();
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 32)
+        bits = 24;
+    const bool withAlpha = bits == 32;
+    const std::vector<Pixel> table = bits <= 8 ? WritableTable(bitmap, bits) : std::vector<Pixel>();
+    const uint32_t infoSize = withAlpha ? 108 : 40;
+    const uint64_t stride = ((uint64_t(bitmap.Width()) * bits + 31) / 32) * 4;
+    const uint64_t imageSize = stride * uint64_t(bitmap.Height());
+    const uint64_t offset = kFileHeaderSize + infoSize + table.size() * 4;
+    const uint64_t fileSize = offset + imageSize;
+    if (fileSize > UINT32_MAX) {
+        if (error)
+            *error = QStringLiteral("The picture is too large for a BMP file.");
+        return {};
+    }
+    QByteArray out;
+    out.reserve(qsizetype(fileSize));
+    out.append("BM");
+    Put32(out, uint32_t(fileSize));
+    Put32(out, 0);
+    Put32(out, uint32_t(offset));
+    Put32(out, infoSize);
+    Put32(out, uint32_t(bitmap.Width()));
+    Put32(out, uint32_t(bitmap.Height()));  // bottom-up
+    Put16(out, 1);
+    Put16(out, uint16_t(bits));
+    Put32(out, withAlpha ? kBitFields : kRgb);
+    Put32(out, uint32_t(imageSize));
+    Put32(out, 3780);  // 96 DPI
+    Put32(out, 3780);
+    Put32(out, uint32_t(table.size()));
+    Put32(out, 0);
+    if (withAlpha) {
+        Put32(out, 0x00FF0000);
+        Put32(out, 0x0000FF00);
+        Put32(out, 0x000000FF);
+        Put32(out, 0xFF000000);
+        Put32(out, 0x73524742);  // 'sRGB'
+        out.append(QByteArray(36 + 12, '\0'));  // endpoints and gamma, unused with sRGB
+    }
+    for (Pixel p : table) {
+        out.append(char(PixelBlue(p)));
+        out.append(char(PixelGreen(p)));
+        out.append(char(PixelRed(p)));
+        out.append('\0');
+    }
+    IndexFinder finder(table);
+    QByteArray row(qsizetype(stride), '\0');
+    for (int y = bitmap.Height() - 1; y >= 0; --y) {
+        const Pixel *src = bitmap.Row(y);
+        uint8_t *dst = reinterpret_cast<uint8_t *>(row.data());
+        std::fill(dst, dst + stride, 0);
+        const int w = bitmap.Width();
+        switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+            const int perByte = 8 / bits;
+            for (int x = 0; x < w; ++x)
+                dst[x / perByte] |= uint8_t(finder.Find(src[x]) << (8 - bits * (x % perByte + 1)));
+            break;
+        }
+        case 24:
+            for (int x = 0; x < w; ++x) {
+                dst[3 * x] = PixelBlue(src[x]);
+                dst[3 * x + 1] = PixelGreen(src[x]);
+                dst[3 * x + 2] = PixelRed(src[x]);
+            }
+            break;
+        default:
+            std::memcpy(dst, src, std::size_t(w) * 4);
+            break;
+        }
+        out.append(row);
+    }
+    return out;
+}
+
+bool WriteBmp(const Bitmap &bitmap, const QString &path, QString *error)
+{
+    const QByteArray bytes = EncodeBmp(bitmap, error);
+    if (bytes.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pellimore

@@ -1,0 +1,355 @@
+#include "platform/raster/Raster.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pellimore {
+
+namespace {
+
+// Clamps a 64-bit value into int range (positions far outside any bitmap).
+int ClampToInt(int64_t v)
+{
+    return int(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+}
+
+// Applies a ternary raster operation row by row. Rows and columns run
+// backwards when source and destination are the same bitmap and the
+// destination lies below or to the right, so overlapping blocks behave like
+// memmove.
+template <typename Op>
+void BlitRows(Bitmap &dst, int x, int y, int w, int h, const Bitmap *src, int sx, int sy, Op op)
+{
+    const bool same = src == &dst;
+    const bool rowsBackwards = same && y > sy;
+    const bool colsBackwards = same && y == sy && x > sx;
+    for (int i = 0; i < h; ++i) {
+        const int r = rowsBackwards ? h - 1 - i : i;
+        Pixel *d = dst.Row(y + r) + x;
+        const Pixel *s = src ? src->Row(sy + r) + sx : nullptr;
+        if (colsBackwards) {
+            for (int c = w - 1; c >= 0; --c)
+                d[c] = op(d[c], s ? s[c] : 0);
+        } else {
+            for (int c = 0; c < w; ++c)
+                d[c] = op(d[c], s ? s[c] : 0);
+        }
+    }
+}
+
+bool RopUsesSource(uint32_t rop)
+{
+    return rop != kBlackness && rop != kWhiteness && rop != kDstInvert;
+}
+
+// Calls f with the functor of a supported rop.
+template <typename F>
+void WithRop(uint32_t rop, F &&f)
+{
+    switch (rop) {
+    case kSrcCopy: f([](Pixel, Pixel s) { return s; }); break;
+    case kSrcPaint: f([](Pixel d, Pixel s) { return d | s; }); break;
+    case kSrcAnd: f([](Pixel d, Pixel s) { return d & s; }); break;
+    case kSrcInvert: f([](Pixel d, Pixel s) { return d ^ s; }); break;
+    case kDstAndNotSrc: f([](Pixel d, Pixel s) { return d & ~s; }); break;
+    case kNotSrcCopy: f([](Pixel, Pixel s) { return ~s; }); break;
+    case kDstInvert: f([](Pixel d, Pixel) { return ~d; }); break;
+    case kBlackness: f([](Pixel, Pixel) { return Pixel(0); }); break;
+    case kWhiteness: f([](Pixel, Pixel) { return Pixel(0xFFFFFFFFu); }); break;
+    default: break;
+    }
+}
+
+// Exact x / 255 rounded, for x up to 255 * 255.
+inline uint32_t Div255(uint32_t x)
+{
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+}  // namespace
+
+bool IsSupportedRop(uint32_t rop)
+{
+    switch (rop) {
+    case kSrcCopy: case kSrcPaint: case kSrcAnd: case kSrcInvert: case kDstAndNotSrc:
+    case kNotSrcCopy: case kDstInvert: case kBlackness: case kWhiteness:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool BitBlt(Bitmap &dst, int x, int y, int w, int h, const Bitmap &src, int sx, int sy, uint32_t rop)
+{
+    if (!IsSupportedRop(rop))
+        return false;
+    const bool usesSource = RopUsesSource(rop);
+    // Clip in 64 bits so that far-off positions cannot overflow.
+    int64_t X = x, Y = y, W = w, H = h, SX = sx, SY = sy;
+    auto clipLow = [](int64_t &a, int64_t &b, int64_t &len) {
+        if (a < 0) {
+            b -= a;
+            len += a;
+            a = 0;
+        }
+    };
+    clipLow(X, SX, W);
+    clipLow(Y, SY, H);
+    if (usesSource) {
+        clipLow(SX, X, W);
+        clipLow(SY, Y, H);
+        W = std::min(W, int64_t(src.Width()) - SX);
+        H = std::min(H, int64_t(src.Height()) - SY);
+    }
+    W = std::min(W, int64_t(dst.Width()) - X);
+    H = std::min(H, int64_t(dst.Height()) - Y);
+    if (W <= 0 || H <= 0)
+        return true;
+    const Bitmap *source = usesSource ? &src : nullptr;
+    if (rop == kSrcCopy) {
+        const bool rowsBackwards = &src == &dst && Y > SY;
+        for (int64_t i = 0; i < H; ++i) {
+            const int64_t r = rowsBackwards ? H - 1 - i : i;
+            std::memmove(dst.Row(int(Y + r)) + X, src.Row(int(SY + r)) + SX, std::size_t(W) * sizeof(Pixel));
+        }
+        return true;
+    }
+    WithRop(rop, [&](auto op) { BlitRows(dst, int(X), int(Y), int(W), int(H), source, int(SX), int(SY), op); });
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// StretchBlt
+
+namespace {
+
+constexpr int kWeightBits = 14;
+constexpr int kWeightOne = 1 << kWeightBits;
+
+// Filter taps of one axis: for each destination index of the clipped range,
+// the source indexes (already clamped to the bitmap) and their weights, which
+// add up to kWeightOne.
+struct AxisTaps {
+    std::vector<int> first;  // per destination index; first[k + 1] ends it
+    std::vector<int> index;
+    std::vector<int> weight;
+};
+
+// destFrom..destTo: clipped destination range relative to the rectangle's
+// start; n: destination extent; srcStart, s: source start and extent;
+// limit: source bitmap extent.
+AxisTaps BuildTaps(int destFrom, int destTo, int n, bool flip, int srcStart, int s, int limit, bool halftone)
+{
+    AxisTaps taps;
+    taps.first.reserve(std::size_t(destTo - destFrom) + 1);
+    auto clampIndex = [&](int64_t j) { return int(std::clamp<int64_t>(srcStart + j, 0, limit - 1)); };
+    for (int k = destFrom; k < destTo; ++k) {
+        const int i = flip ? n - 1 - k : k;
+        taps.first.push_back(int(taps.index.size()));
+        if (!halftone) {
+            const int64_t j = (int64_t(2 * int64_t(i) + 1) * s) / (2 * int64_t(n));
+            taps.index.push_back(clampIndex(j));
+            taps.weight.push_back(kWeightOne);
+        } else if (n < s) {
+            // Area average: destination pixel i covers [i*s/n, (i+1)*s/n).
+            const double scale = double(s) / n;
+            const double lo = i * scale, hi = (i + 1) * scale;
+            const int64_t j0 = int64_t(lo), j1 = std::min<int64_t>(int64_t(hi - 1e-9), s - 1);
+            const std::size_t start = taps.index.size();
+            int sum = 0, best = -1, bestWeight = -1;
+            for (int64_t j = j0; j <= j1; ++j) {
+                const double overlap = std::min(hi, double(j + 1)) - std::max(lo, double(j));
+                const int wgt = int(overlap / scale * kWeightOne + 0.5);
+                if (wgt <= 0)
+                    continue;
+                taps.index.push_back(clampIndex(j));
+                taps.weight.push_back(wgt);
+                sum += wgt;
+                if (wgt > bestWeight) {
+                    bestWeight = wgt;
+                    best = int(taps.index.size() - 1);
+                }
+            }
+            if (best < 0) {
+                taps.index.push_back(clampIndex(j0));
+                taps.weight.push_back(kWeightOne);
+            } else {
+                taps.weight[std::size_t(best)] += kWeightOne - sum;
+            }
+            (void)start;
+        } else {
+            // Bilinear between pixel centres.
+            double u = (i + 0.5) * double(s) / n - 0.5;
+            u = std::clamp(u, 0.0, double(s - 1));
+            const int64_t j = int64_t(u);
+            const int frac = int((u - double(j)) * kWeightOne + 0.5);
+            taps.index.push_back(clampIndex(j));
+            taps.weight.push_back(kWeightOne - frac);
+            if (frac > 0) {
+                taps.index.push_back(clampIndex(std::min<int64_t>(j + 1, s - 1)));
+                taps.weight.push_back(frac);
+            }
+        }
+    }
+    taps.first.push_back(int(taps.index.size()));
+    return taps;
+}
+
+// Normalises a possibly negative extent: start becomes the lowest covered
+// index, the extent positive, and flip toggles when it was negative.
+void Normalise(int64_t &start, int64_t &extent, bool &flip)
+{
+    if (extent < 0) {
+        start = start + extent + 1;
+        extent = -extent;
+        flip = !flip;
+    }
+}
+
+template <typename Op>
+void StretchNearest(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &src, const AxisTaps &cols,
+                    const AxisTaps &rows, Op op)
+{
+    for (int y = y0; y < y1; ++y) {
+        const Pixel *s = src.Row(rows.index[std::size_t(y - y0)]);
+        Pixel *d = dst.Row(y);
+        for (int x = x0; x < x1; ++x)
+            d[x] = op(d[x], s[cols.index[std::size_t(x - x0)]]);
+    }
+}
+
+template <typename Op>
+void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &src, const AxisTaps &cols,
+                     const AxisTaps &rows, Op op)
+{
+    // Source columns the horizontal taps reach.
+    int cMin = INT32_MAX, cMax = -1;
+    for (int idx : cols.index) {
+        cMin = std::min(cMin, idx);
+        cMax = std::max(cMax, idx);
+    }
+    const int span = cMax - cMin + 1;
+    // Vertically filtered source row, 4 channels, in units of 1/256.
+    std::vector<uint32_t> acc(std::size_t(span) * 4);
+    for (int y = y0; y < y1; ++y) {
+        const std::size_t ry = std::size_t(y - y0);
+        std::fill(acc.begin(), acc.end(), 0);
+        for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
+            const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
+            const uint8_t *s = reinterpret_cast<const uint8_t *>(src.Row(rows.index[std::size_t(t)]) + cMin);
+            for (int c = 0; c < span * 4; ++c)
+                acc[std::size_t(c)] += wgt * s[c];
+        }
+        for (auto &a : acc)
+            a = (a + 32) >> 6;
+        Pixel *d = dst.Row(y);
+        for (int x = x0; x < x1; ++x) {
+            const std::size_t rx = std::size_t(x - x0);
+            uint32_t sum[4] = {0, 0, 0, 0};
+            for (int t = cols.first[rx]; t < cols.first[rx + 1]; ++t) {
+                const uint32_t wgt = uint32_t(cols.weight[std::size_t(t)]);
+                const uint32_t *a = &acc[std::size_t(cols.index[std::size_t(t)] - cMin) * 4];
+                sum[0] += wgt * a[0];
+                sum[1] += wgt * a[1];
+                sum[2] += wgt * a[2];
+                sum[3] += wgt * a[3];
+            }
+            constexpr int shift = kWeightBits + 8;
+            constexpr uint32_t half = 1u << (shift - 1);
+            auto channel = [&](int c) { return std::min<uint32_t>((sum[c] + half) >> shift, 255); };
+            const Pixel p = channel(0) | (channel(1) << 8) | (channel(2) << 16) | (channel(3) << 24);
+            d[x] = op(d[x], p);
+        }
+    }
+}
+
+}  // namespace
+
+bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, int sx, int sy, int sw, int sh,
+                StretchMode mode, uint32_t rop)
+{
+    if (!IsSupportedRop(rop) || dw == 0 || dh == 0 || sw == 0 || sh == 0)
+        return false;
+    if (!RopUsesSource(rop))
+        return BitBlt(dst, std::min(dx, dx + dw + 1), std::min(dy, dy + dh + 1), std::abs(dw), std::abs(dh), dst, 0,
+                      0, rop);
+    if (src.IsNull())
+        return false;
+    if (dst.IsNull())
+        return true;
+    if (&src == &dst) {
+        const Bitmap copy = src;
+        return StretchBlt(dst, dx, dy, dw, dh, copy, sx, sy, sw, sh, mode, rop);
+    }
+    bool flipX = false, flipY = false;
+    int64_t DX = dx, DY = dy, DW = dw, DH = dh, SX = sx, SY = sy, SW = sw, SH = sh;
+    Normalise(DX, DW, flipX);
+    Normalise(DY, DH, flipY);
+    Normalise(SX, SW, flipX);
+    Normalise(SY, SH, flipY);
+    // Clipped destination range.
+    const int64_t x0 = std::max<int64_t>(DX, 0), x1 = std::min<int64_t>(DX + DW, dst.Width());
+    const int64_t y0 = std::max<int64_t>(DY, 0), y1 = std::min<int64_t>(DY + DH, dst.Height());
+    if (x0 >= x1 || y0 >= y1)
+        return true;
+    if (DW > INT32_MAX / 4 || DH > INT32_MAX / 4 || SW > INT32_MAX / 4 || SH > INT32_MAX / 4)
+        return false;
+    const bool halftone = mode == StretchMode::Halftone;
+    const AxisTaps cols = BuildTaps(int(x0 - DX), int(x1 - DX), int(DW), flipX, ClampToInt(SX), int(SW), src.Width(),
+                                    halftone);
+    const AxisTaps rows = BuildTaps(int(y0 - DY), int(y1 - DY), int(DH), flipY, ClampToInt(SY), int(SH), src.Height(),
+                                    halftone);
+    WithRop(rop, [&](auto op) {
+        if (halftone)
+            StretchFiltered(dst, int(x0), int(x1), int(y0), int(y1), src, cols, rows, op);
+        else
+            StretchNearest(dst, int(x0), int(x1), int(y0), int(y1), src, cols, rows, op);
+    });
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// AlphaBlend
+
+bool AlphaBlend(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, int sx, int sy, int sw, int sh,
+                uint8_t constantAlpha, bool perPixelAlpha)
+{
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || sx < 0 || sy < 0 || int64_t(sx) + sw > src.Width() ||
+        int64_t(sy) + sh > src.Height())
+        return false;
+    if (&src == &dst) {
+        const Bitmap copy = src;
+        return AlphaBlend(dst, dx, dy, dw, dh, copy, sx, sy, sw, sh, constantAlpha, perPixelAlpha);
+    }
+    const int64_t x0 = std::max<int64_t>(dx, 0), x1 = std::min<int64_t>(int64_t(dx) + dw, dst.Width());
+    const int64_t y0 = std::max<int64_t>(dy, 0), y1 = std::min<int64_t>(int64_t(dy) + dh, dst.Height());
+    if (x0 >= x1 || y0 >= y1)
+        return true;
+    const AxisTaps cols = BuildTaps(int(x0 - dx), int(x1 - dx), dw, false, sx, sw, src.Width(), false);
+    const uint32_t ca = constantAlpha;
+    for (int64_t y = y0; y < y1; ++y) {
+        const int64_t sourceRow = sy + ((2 * (y - dy) + 1) * sh) / (2 * int64_t(dh));
+        const Pixel *s = src.Row(int(sourceRow));
+        Pixel *d = dst.Row(int(y));
+        for (int64_t x = x0; x < x1; ++x) {
+            Pixel sp = s[cols.index[std::size_t(x - x0)]];
+            uint32_t sc[4] = {sp & 0xFF, (sp >> 8) & 0xFF, (sp >> 16) & 0xFF, sp >> 24};
+            if (ca != 255) {
+                for (auto &c : sc)
+                    c = Div255(c * ca);
+            }
+            const uint32_t inverse = 255 - (perPixelAlpha ? sc[3] : ca);
+            const Pixel dp = d[x];
+            Pixel out = 0;
+            for (int c = 0; c < 4; ++c) {
+                const uint32_t dc = (dp >> (8 * c)) & 0xFF;
+                out |= std::min<uint32_t>(sc[c] + Div255(dc * inverse), 255) << (8 * c);
+            }
+            d[x] = out;
+        }
+    }
+    return true;
+}
+
+}  // namespace pellimore
