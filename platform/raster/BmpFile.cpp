@@ -144,6 +144,10 @@ std::optional<Failure> CheckHeader(const Header &h, std::size_t size)
         if (big / small > 100)
             return Failure{QStringLiteral("The BMP file gives an implausible pixel density.")};
     }
+    if (h.compression == kJpeg && !h.os2)
+        return Failure{QStringLiteral("BMP files holding JPEG or PNG data are not supported.")};
+    if (h.compression == kPng)
+        return Failure{QStringLiteral("BMP files holding JPEG or PNG data are not supported.")};
     const uint16_t b = h.bitCount;
     if (b != 1 && b != 2 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
         return Failure{QStringLiteral("Unsupported BMP depth of %1 bits per pixel.").arg(b)};

@@ -11,3 +11,6 @@ struct WptoolCommandEntry {
     const char *usage;
     WptoolCommand run;
 };
+
+int DecodeCommand(const QStringList &args);  // decode IN OUT.pam
+int BmpCommand(const QStringList &args);     // bmp IN OUT.bmp

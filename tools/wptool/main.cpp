@@ -12,6 +12,8 @@ namespace {
 
 const WptoolCommandEntry kCommands[] = {
     // {"name", "usage", &Function},
+    {"decode", "IN OUT.pam", &DecodeCommand},
+    {"bmp", "IN OUT.bmp", &BmpCommand},
 };
 
 int Usage()

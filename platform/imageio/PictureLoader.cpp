@@ -1,0 +1,158 @@
+#include "platform/imageio/PictureLoader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+
+#include "platform/raster/BmpFile.h"
+
+namespace pellimore {
+
+namespace {
+
+enum class Kind { Unknown, Bmp, Jpeg, Gif, Png };
+
+Kind Sniff(const QByteArray &data)
+{
+    if (data.startsWith("BM"))
+        return Kind::Bmp;
+    if (data.size() >= 3 && uint8_t(data[0]) == 0xFF && uint8_t(data[1]) == 0xD8 && uint8_t(data[2]) == 0xFF)
+        return Kind::Jpeg;
+    if (data.startsWith("GIF87a") || data.startsWith("GIF89a"))
+        return Kind::Gif;
+    if (data.startsWith("\x89PNG\r\n\x1a\n"))
+        return Kind::Png;
+    return Kind::Unknown;
+}
+
+PictureResult Fail(const QString &text)
+{
+    PictureResult result;
+    result.error = text;
+    return result;
+}
+
+// libjpeg fills a cut-off scan with grey and only warns, so a truncated file
+// would load as a damaged picture. Walk the marker segments to the first
+// scan of the main picture (an EXIF thumbnail sits inside a segment and is
+// skipped with it), then require an end-of-image marker after it.
+bool JpegIsComplete(const QByteArray &data)
+{
+    const auto *p = reinterpret_cast<const uint8_t *>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype pos = 2;
+    while (pos + 4 <= n) {
+        if (p[pos] != 0xFF)
+            return false;
+        const uint8_t marker = p[pos + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++pos;
+            continue;
+        }
+        if (marker == 0xD9)
+            return false;  // end of image before any scan
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            pos += 2;
+            continue;
+        }
+        const qsizetype length = (p[pos + 2] << 8) | p[pos + 3];
+        if (marker == 0xDA) {
+            // Entropy-coded data never holds FF D9; stuffed bytes are FF 00.
+            for (qsizetype i = pos + 2 + length; i + 1 < n; ++i) {
+                if (p[i] == 0xFF && p[i + 1] == 0xD9)
+                    return true;
+            }
+            return false;
+        }
+        if (length < 2)
+            return false;
+        pos += 2 + length;
+    }
+    return false;
+}
+
+PictureResult ReadWithQt(const QByteArray &data, const char *format, const QString &name)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    // Pictures come as stored: EXIF orientation is not applied.
+    reader.setAutoTransform(false);
+    // As large as a Bitmap may be (bytes of 32-bit pixels, in MiB).
+    reader.setAllocationLimit(int(Bitmap::kMaxPixels * 4 / (1024 * 1024)));
+    const QSize size = reader.size();
+    if (size.isValid() && !Bitmap::SizeIsAllowed(size.width(), size.height()))
+        return Fail(QStringLiteral("The %1 picture is too large (%2 x %3 pixels).")
+                        .arg(name)
+                        .arg(size.width())
+                        .arg(size.height()));
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return Fail(QStringLiteral("The %1 picture cannot be read: %2").arg(name, reader.errorString()));
+    PictureResult result;
+    result.bitmap = Bitmap::FromImage(image);
+    // Opaque pictures stand for 24 bits whatever format Qt chose.
+    bool opaque = true;
+    for (int y = 0; y < result.bitmap.Height() && opaque; ++y) {
+        const Pixel *row = result.bitmap.Row(y);
+        for (int x = 0; x < result.bitmap.Width(); ++x) {
+            if (PixelAlpha(row[x]) != 255) {
+                opaque = false;
+                break;
+            }
+        }
+    }
+    result.bitmap.SetBitCount(opaque ? 24 : 32);
+    return result;
+}
+
+}  // namespace
+
+PictureResult LoadPictureFromData(const QByteArray &data)
+{
+    switch (Sniff(data)) {
+    case Kind::Bmp: {
+        BmpResult bmp = DecodeBmp(data);
+        PictureResult result;
+        result.bitmap = std::move(bmp.bitmap);
+        result.error = bmp.error;
+        return result;
+    }
+    case Kind::Jpeg:
+        if (!JpegIsComplete(data))
+            return Fail(QStringLiteral("The JPEG picture is truncated or damaged."));
+        return ReadWithQt(data, "jpeg", QStringLiteral("JPEG"));
+    case Kind::Gif:
+        return ReadWithQt(data, "gif", QStringLiteral("GIF"));
+    case Kind::Png:
+        return Fail(QStringLiteral("PNG pictures are not read by the platform picture loader."));
+    case Kind::Unknown:
+        break;
+    }
+    if (data.isEmpty())
+        return Fail(QStringLiteral("The picture file is empty."));
+    return Fail(QStringLiteral("The file is not a JPEG, BMP or GIF picture."));
+}
+
+PictureResult LoadPicture(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
+    // No picture file of a size a Bitmap can hold comes near this.
+    constexpr qint64 kMaxFileSize = Bitmap::kMaxPixels * 4 + (qint64(1) << 20);
+    if (file.size() > kMaxFileSize)
+        return Fail(QStringLiteral("The picture file \"%1\" is too large.").arg(path));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    PictureResult result = LoadPictureFromData(data);
+    if (!result.Ok() && result.error.isEmpty())
+        result.error = QStringLiteral("The picture \"%1\" cannot be read.").arg(path);
+    return result;
+}
+
+}  // namespace pellimore
