@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <memory>
+
+#include "platform/store/SettingsStore.h"
+
+namespace pellimore {
+
+class IniDocument;
+
+// The settings store as one INI file per user and application:
+// <config folder>/<application>/<application>.ini, for example
+// ~/.config/Corvane/Corvane.ini, a group per section (the file format is
+// described with IniDocument).
+//
+// Several programs share the file (WallPaper and the screen saver), so every
+// read checks whether the file changed on disk (its identity, size and
+// modification time) and reloads it then, and every write is a
+// read-modify-write of the current file under a lock file
+// ("<application>.ini.lock"), replaced atomically (see WriteFileAtomically).
+// A failed write returns false and leaves the previous file and the values
+// read from it as they were.
+class IniSettingsStore final : public SettingsStore {
+public:
+    // Files under $XDG_CONFIG_HOME (~/.config when unset or not absolute).
+    IniSettingsStore();
+    // Files under `configFolder`.
+    explicit IniSettingsStore(QString configFolder);
+    ~IniSettingsStore() override;
+    IniSettingsStore(const IniSettingsStore &) = delete;
+    IniSettingsStore &operator=(const IniSettingsStore &) = delete;
+
+    QString GetSetting(const QString &application, const QString &section, const QString &key,
+                       const QString &defaultValue = QString()) const override;
+    bool SaveSetting(const QString &application, const QString &section, const QString &key,
+                     const QString &value) override;
+    // True when the key is absent afterwards (also when it never existed).
+    bool DeleteSetting(const QString &application, const QString &section, const QString &key) override;
+
+    // The file of an application; empty for a name that cannot be a file name
+    // (empty, ".", "..", or holding "/" or a NUL).
+    QString FilePath(const QString &application) const;
+    QString ConfigFolder() const { return configFolder_; }
+    // Why the last failed write failed (empty after a success).
+    QString LastError() const { return lastError_; }
+
+    // Files larger than this are not settings files; they are neither read nor replaced.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+private:
+    struct Snapshot;
+    enum class Change { Set, Remove };
+
+    const IniDocument *Current(const QString &path) const;
+    bool Modify(const QString &application, const QString &section, const QString &key, const QString &value,
+                Change change);
+
+    QString configFolder_;
+    QString lastError_;
+    mutable std::map<QString, std::unique_ptr<Snapshot>> snapshots_;   // by file path
+};
+
+}  // namespace pellimore
