@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <QUrl>
 
 #include <ostream>
 
@@ -47,3 +48,4 @@ inline void PrintTo(const QDateTime &dateTime, std::ostream *os)
 {
     *os << dateTime.toString(Qt::ISODateWithMs).toStdString();
 }
+inline void PrintTo(const QUrl &url, std::ostream *os) { *os << url.toString().toStdString(); }
