@@ -30,6 +30,10 @@ struct ChangerState {
     bool FirstRun = false;
     bool AutoRunStart = false;
     bool Loading = false;
+
+    // The picture library's positions (see PictureLibrary).
+    int SelectedIndex = -1;        // 0-based list position the program works on; -1 none selected
+    int CurrentIndex = 0;          // 1-based list number of the current picture; 0 none
 };
 
 }  // namespace pellimore

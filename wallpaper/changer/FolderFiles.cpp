@@ -1,0 +1,112 @@
+#include "wallpaper/changer/FolderFiles.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace pellimore {
+
+namespace {
+
+bool IsOrdinaryFile(int folderFd, const dirent &entry)
+{
+    if (entry.d_type == DT_REG)
+        return true;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return false;
+    struct stat info = {};
+    return fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+QStringList ListFolderFiles(const QString &folder)
+{
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return {};
+    std::vector<QByteArray> names;
+    const int fd = dirfd(dir);
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;   // hidden files, "." and ".."
+        if (IsOrdinaryFile(fd, *entry))
+            names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+
+    std::sort(names.begin(), names.end());   // byte order
+    QStringList result;
+    result.reserve(qsizetype(names.size()));
+    for (const QByteArray &raw : names) {
+        QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) == raw)
+            result.push_back(std::move(name));
+    }
+    return result;
+}
+
+bool HasPictureExtension(const QString &name, const QStringList &upperExtensions)
+{
+    if (name.size() < 3)
+        return false;
+    return upperExtensions.contains(name.right(3).toUpper());
+}
+
+bool WriteFileReplacing(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A QSaveFile that is not committed removes its temporary file.
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+bool CopyFileReplacing(const QString &source, const QString &destination)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 expected = in.size();
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    constexpr qint64 kChunk = qint64(1) << 20;
+    qint64 copied = 0;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(kChunk);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size())
+            return false;
+        copied += chunk.size();
+    }
+    if (copied != expected)
+        return false;
+    return out.commit() && FileSize(destination) == expected;
+}
+
+bool IsSameFile(const QString &a, const QString &b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    return stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+qint64 FileSize(const QString &path)
+{
+    struct stat info = {};
+    if (stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return qint64(info.st_size);
+}
+
+}  // namespace pellimore
