@@ -1,0 +1,126 @@
+// The decoder's stages on their own: size arithmetic, Adam7 geometry and the
+// row filters (whose vector paths are checked against a plain reading of the
+// PNG rules).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "wallpaper/codecs/png/PngFilters.h"
+#include "wallpaper/codecs/png/PngFormat.h"
+#include "wallpaper/codecs/png/PngPixels.h"
+
+using namespace pellimore::png;
+
+namespace {
+
+PngHeader Header(int32_t w, int32_t h, uint8_t depth, uint8_t colorType, uint8_t interlace)
+{
+    PngHeader header;
+    header.width = w;
+    header.height = h;
+    header.bitDepth = depth;
+    header.colorType = colorType;
+    header.interlace = interlace;
+    return header;
+}
+
+// Adam7 by definition: count the pixels of each pass by visiting them.
+int64_t CountAdam7Bytes(int w, int h, int bits)
+{
+    int64_t total = 0;
+    for (const Adam7Pass &p : kAdam7) {
+        int64_t columns = 0, rows = 0;
+        for (int x = p.xStart; x < w; x += p.xStep)
+            ++columns;
+        for (int y = p.yStart; y < h; y += p.yStep)
+            ++rows;
+        if (columns && rows)
+            total += rows * ((columns * bits + 7) / 8 + 1);
+    }
+    return total;
+}
+
+// The filters as the format defines them, byte by byte.
+void ReferenceUnfilter(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t n, int bpp)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = i >= std::size_t(bpp) ? row[i - bpp] : 0;
+        const int b = prior[i];
+        const int c = i >= std::size_t(bpp) ? prior[i - bpp] : 0;
+        int predictor = 0;
+        switch (filter) {
+        case 1: predictor = a; break;
+        case 2: predictor = b; break;
+        case 3: predictor = (a + b) / 2; break;
+        case 4: {
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            break;
+        }
+        default: break;
+        }
+        row[i] = uint8_t(row[i] + predictor);
+    }
+}
+
+}  // namespace
+
+TEST(PngFormat, ExpectedInflatedSizeCountsEveryRowAndPass)
+{
+    const int64_t limit = std::numeric_limits<int32_t>::max();
+    for (int w = 1; w <= 19; ++w) {
+        for (int h = 1; h <= 19; h += 3) {
+            for (uint8_t depth : {1, 2, 4, 8, 16}) {
+                for (uint8_t type : {0, 2, 3, 4, 6}) {
+                    const int bits = depth * ChannelsOf(type);
+                    EXPECT_EQ(ExpectedInflatedSize(Header(w, h, depth, type, 0), limit), h * ((w * bits + 7) / 8 + 1));
+                    EXPECT_EQ(ExpectedInflatedSize(Header(w, h, depth, type, 1), limit), CountAdam7Bytes(w, h, bits))
+                        << w << "x" << h;
+                }
+            }
+        }
+    }
+    // Sizes that would wrap or pass the limit give nothing.
+    EXPECT_FALSE(ExpectedInflatedSize(Header(0x7FFFFFFF, 0x7FFFFFFF, 16, 6, 0), limit));
+    EXPECT_FALSE(ExpectedInflatedSize(Header(0x7FFFFFFF, 0x7FFFFFFF, 16, 6, 1), limit));
+    EXPECT_FALSE(ExpectedInflatedSize(Header(100, 100, 8, 2, 0), 30000));
+    EXPECT_FALSE(ExpectedInflatedSize(Header(0, 5, 8, 2, 0), limit));
+    EXPECT_FALSE(CheckedMul(int64_t(1) << 40, int64_t(1) << 40, std::numeric_limits<int64_t>::max()));
+    EXPECT_FALSE(CheckedAdd(std::numeric_limits<int64_t>::max(), 1, std::numeric_limits<int64_t>::max()));
+    EXPECT_EQ(CheckedMul(0, std::numeric_limits<int64_t>::max(), 5), 0);
+}
+
+TEST(PngFormat, UnfilterMatchesTheDefinitionForEveryFilterAndPixelSize)
+{
+    std::mt19937 random(12345);
+    for (int bpp : {1, 2, 3, 4, 6, 8}) {
+        // Row lengths that end on and off whole pixels, and rows shorter than a pixel.
+        for (std::size_t n : {std::size_t(1), std::size_t(bpp), std::size_t(bpp * 5), std::size_t(bpp * 37 + 1),
+                              std::size_t(4096 * 3)}) {
+            for (uint8_t filter = 0; filter <= 4; ++filter) {
+                std::vector<uint8_t> prior(n), row(n);
+                for (auto &b : prior)
+                    b = uint8_t(random());
+                for (auto &b : row)
+                    b = uint8_t(random());
+                std::vector<uint8_t> expected = row;
+                ReferenceUnfilter(filter, expected.data(), prior.data(), n, bpp);
+                ASSERT_TRUE(UnfilterRow(filter, row.data(), prior.data(), n, bpp));
+                ASSERT_EQ(row, expected) << "bpp " << bpp << " n " << n << " filter " << int(filter);
+            }
+        }
+    }
+    std::vector<uint8_t> row(8), prior(8);
+    EXPECT_FALSE(UnfilterRow(5, row.data(), prior.data(), row.size(), 3));
+    EXPECT_FALSE(UnfilterRow(255, row.data(), prior.data(), row.size(), 1));
+}
+
+TEST(PngFormat, PremultiplyRoundsDownForEveryByte)
+{
+    for (uint32_t c = 0; c < 256; ++c)
+        for (uint32_t a = 0; a < 256; ++a)
+            ASSERT_EQ(Premultiply(c, a), c * a / 255) << c << " " << a;
+}

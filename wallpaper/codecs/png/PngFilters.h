@@ -1,0 +1,18 @@
+#pragma once
+
+// The unfilter stage: reverses the five PNG row filters in place.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pellimore::png {
+
+enum FilterTypes : uint8_t { kFilterNone = 0, kFilterSub = 1, kFilterUp = 2, kFilterAverage = 3, kFilterPaeth = 4 };
+
+// Reverses the filter of one row in place. `prior` is the previous row of the
+// same image or pass, already unfiltered, or a row of zeros for the first
+// row; both hold `rowBytes` bytes. `bytesPerPixel` is the filters' look-back
+// distance (1 to 8). False for a filter type above 4.
+bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
+
+}  // namespace pellimore::png

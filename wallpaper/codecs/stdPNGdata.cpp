@@ -1,0 +1,82 @@
+#include "wallpaper/codecs/stdPNGdata.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace pellimore {
+
+bool stdPNGdata::Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC)
+{
+    Clear();
+    try {
+        Bitmap bitmap(width, height, bitCount);
+        bitmap.ColorTable() = std::move(colorTable);
+        bitmap_ = std::move(bitmap);
+    } catch (const std::bad_alloc &) {
+        return false;
+    } catch (const std::length_error &) {
+        return false;
+    }
+    if (bitmap_.IsNull())
+        return false;
+    if (withDC)
+        CreateDC();
+    return true;
+}
+
+void stdPNGdata::Clear()
+{
+    dc_.reset();
+    bitmap_ = Bitmap();
+    background_ = Bitmap();
+    indices_.clear();
+    indices_.shrink_to_fit();
+}
+
+int stdPNGdata::ScanLineWidth() const
+{
+    if (IsNull())
+        return 0;
+    const int64_t bits = int64_t(bitmap_.Width()) * bitmap_.BitCount();
+    return int(((bits + 31) & ~int64_t(31)) / 8);
+}
+
+bool stdPNGdata::CreateIndices()
+{
+    try {
+        indices_.assign(std::size_t(bitmap_.Width()) * std::size_t(bitmap_.Height()), 0);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
+void stdPNGdata::CreateDC()
+{
+    if (!dc_ && !IsNull())
+        dc_.emplace(bitmap_);
+}
+
+bool stdPNGdata::PrepareBackground(ColorRef color)
+{
+    try {
+        background_ = Bitmap(bitmap_.Width(), bitmap_.Height(), 24);
+    } catch (const std::bad_alloc &) {
+        return false;
+    } catch (const std::length_error &) {
+        return false;
+    }
+    background_.Fill(PixelFromColorRef(color));
+    return true;
+}
+
+void stdPNGdata::TakeBackgroundAsImage()
+{
+    bitmap_ = std::move(background_);
+    background_ = Bitmap();
+    bitmap_.SetBitCount(24);
+    bitmap_.ColorTable().clear();
+    indices_.clear();
+}
+
+}  // namespace pellimore
