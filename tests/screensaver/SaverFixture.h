@@ -112,6 +112,7 @@ public:
     std::vector<BlockCopy> blocks;
     QStringList log;
     std::function<void()> onBlock;
+    std::function<void()> onShow;
 
     QSize ScreenSizePixels() const override { return screen; }
     QSize WindowSizeTwips() const override { return windowTwips; }
@@ -131,6 +132,8 @@ public:
                        .arg(picture.Width())
                        .arg(picture.Height())
                        .arg(picture.IsNull() ? 0 : picture.At(0, 0) & 0xFFFFFF, 6, 16, QLatin1Char('0')));
+        if (onShow)
+            onShow();
     }
     void MovePicture(int left, int top) override { picturePosition = QPoint(left, top); }
     void SetPictureVisible(bool) override {}
