@@ -10,6 +10,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/raster/Raster.h"
 #include "wallpaper/codecs/GifProperties.h"
 
 namespace pellimore {

@@ -219,8 +219,8 @@ bool SignatureIsGif(const QByteArray &signature)
 
 void PutLittleEndian16(QByteArray &bytes, int64_t offset, int value)
 {
-    bytes[offset] = char(value & 0xFF);
-    bytes[offset + 1] = char((value >> 8) & 0xFF);
+    bytes[qsizetype(offset)] = char(value & 0xFF);
+    bytes[qsizetype(offset + 1)] = char((value >> 8) & 0xFF);
 }
 
 }  // namespace
