@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/clock/ProgramRandom.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/help/QtHelpService.h"
+#include "platform/help/BrowserHelpService.h"
 #include "platform/instance/LocalInstanceChannel.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
@@ -71,10 +71,10 @@ int main(int argc, char **argv)
 
     IniSettingsStore store;
     QtUi ui;
-    QtShellFolders shell(QStringLiteral(PELLIMORE_DATA_DIR));
+    QtShellFolders shell;
     SystemClock clock;
     ProgramRandom random;
-    QtHelpService help(shell);
+    BrowserHelpService help(shell);
     Platform platform{store, ui, shell, clock, random, help};
     LocalInstanceChannel instance(QStringLiteral("WallPaper"));
 

@@ -22,6 +22,7 @@
 #include "tests/support/FixedClock.h"
 #include "tests/support/RecordingHelp.h"
 #include "tests/support/ScriptedUi.h"
+#include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/StartUp.h"
 
 using namespace pellimore;

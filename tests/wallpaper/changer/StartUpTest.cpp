@@ -43,7 +43,7 @@ protected:
 
     IniSettingsStore store;
     ScriptedUi ui;
-    QtShellFolders shell{QDir::homePath() + "/no-install"};
+    QtShellFolders shell{QDir::homePath() + "/no-install", QDir::homePath() + "/bin"};
     FixedClock clock{QDate(2026, 12, 8), QTime(1, 2, 3)};
     ScriptedRandom random;
     RecordingHelp help;
