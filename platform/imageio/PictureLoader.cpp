@@ -72,6 +72,52 @@ bool JpegIsComplete(const QByteArray &data)
     return false;
 }
 
+// Qt's GIF reader pads an image cut short and reports success, so check the
+// block structure first: the first image's data sub-blocks must end with
+// their terminator inside the file.
+bool GifFirstImageIsComplete(const QByteArray &data)
+{
+    const auto *p = reinterpret_cast<const uint8_t *>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype pos = 13;  // signature and logical screen descriptor
+    if (n < pos)
+        return false;
+    if (p[10] & 0x80)
+        pos += 3 * (qsizetype(1) << ((p[10] & 0x07) + 1));
+    // Skips data sub-blocks; false when the data ends first.
+    auto skipSubBlocks = [&]() {
+        while (pos < n) {
+            const uint8_t length = p[pos++];
+            if (length == 0)
+                return true;
+            pos += length;
+        }
+        return false;
+    };
+    while (pos < n) {
+        const uint8_t introducer = p[pos++];
+        if (introducer == 0x21) {
+            if (pos >= n)
+                return false;
+            ++pos;  // label
+            if (!skipSubBlocks())
+                return false;
+        } else if (introducer == 0x2C) {
+            if (pos + 9 > n)
+                return false;
+            const uint8_t packed = p[pos + 8];
+            pos += 9;
+            if (packed & 0x80)
+                pos += 3 * (qsizetype(1) << ((packed & 0x07) + 1));
+            ++pos;  // LZW minimum code size
+            return pos <= n && skipSubBlocks();
+        } else {
+            return false;  // trailer or garbage before any image
+        }
+    }
+    return false;
+}
+
 PictureResult ReadWithQt(const QByteArray &data, const char *format, const QString &name)
 {
     QBuffer buffer;
@@ -126,6 +172,8 @@ PictureResult LoadPictureFromData(const QByteArray &data)
             return Fail(QStringLiteral("The JPEG picture is truncated or damaged."));
         return ReadWithQt(data, "jpeg", QStringLiteral("JPEG"));
     case Kind::Gif:
+        if (!GifFirstImageIsComplete(data))
+            return Fail(QStringLiteral("The GIF picture is truncated or damaged."));
         return ReadWithQt(data, "gif", QStringLiteral("GIF"));
     case Kind::Png:
         return Fail(QStringLiteral("PNG pictures are not read by the platform picture loader."));
