@@ -285,13 +285,37 @@ struct Channel {
     }
 };
 
-std::optional<Failure> DecodeRows(const uint8_t *data, std::size_t size, const Header &h,
+uint64_t RowStride(const Header &h)
+{
+    return ((uint64_t(h.width) * h.bitCount + 31) / 32) * 4;
+}
+
+// Up to this many pixels per byte of compressed data (or 1 megapixel in
+// all): far above what real RLE pictures need, and it keeps a tiny file from
+// asking for a huge bitmap.
+constexpr uint64_t kMaxRlePixelsPerByte = 1024;
+constexpr uint64_t kRleFreePixels = uint64_t(1) << 20;
+
+// The pixel data must be there before the bitmap is allocated.
+std::optional<Failure> CheckPixelData(const Header &h, std::size_t size)
+{
+    const uint64_t available = size - h.dataOffset;
+    const uint64_t pixels = uint64_t(h.width) * uint64_t(h.height);
+    if (h.compression == kRle4 || h.compression == kRle8) {
+        if (pixels > kRleFreePixels && pixels / kMaxRlePixelsPerByte > available)
+            return Failure{QStringLiteral("The BMP compressed data is too short for its picture size.")};
+        return std::nullopt;
+    }
+    if (RowStride(h) * uint64_t(h.height) > available)
+        return Failure{QStringLiteral("The BMP file is truncated in its pixel data.")};
+    return std::nullopt;
+}
+
+std::optional<Failure> DecodeRows(const uint8_t *data, const Header &h,
                                   const std::vector<Pixel> &table, Bitmap &out)
 {
     const int width = int(h.width), height = int(h.height);
-    const uint64_t stride = ((uint64_t(h.width) * h.bitCount + 31) / 32) * 4;
-    if (stride * uint64_t(h.height) > size - h.dataOffset)
-        return Failure{QStringLiteral("The BMP file is truncated in its pixel data.")};
+    const uint64_t stride = RowStride(h);
     const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
     const Channel alpha(h.hasAlphaMask ? h.masks[3] : 0);
     for (int r = 0; r < height; ++r) {
@@ -437,13 +461,15 @@ BmpResult DecodeBmp(const uint8_t *data, std::size_t size)
         return Fail(*f);
     if (auto f = ReadColorTable(data, size, h, table))
         return Fail(*f);
+    if (auto f = CheckPixelData(h, size))
+        return Fail(*f);
     BmpResult result;
     result.bitmap = Bitmap(int(h.width), int(h.height), ResultBitCount(h));
     if (h.compression == kRle4 || h.compression == kRle8) {
         result.bitmap.Fill(MakePixel(0, 0, 0));
         if (auto f = DecodeRle(data, size, h, table, result.bitmap))
             return Fail(*f);
-    } else if (auto f = DecodeRows(data, size, h, table, result.bitmap)) {
+    } else if (auto f = DecodeRows(data, h, table, result.bitmap)) {
         return Fail(*f);
     }
     if (h.bitCount <= 8)

@@ -24,15 +24,20 @@ struct BmpResult {
 // bits per pixel; BI_RGB, BI_RLE8, BI_RLE4, BI_BITFIELDS and
 // BI_ALPHABITFIELDS; bottom-up and top-down rows. Every length, offset and
 // size is checked before use, and the pixel count is limited to
-// Bitmap::kMaxPixels before anything is allocated; a file that breaks a rule
-// gives an error text, never a crash.
+// Bitmap::kMaxPixels before anything is allocated (an RLE picture also to
+// 1024 pixels per byte of compressed data beyond its first megapixel); a
+// file that breaks a rule gives an error text, never a crash. Files whose
+// headers contradict themselves are refused rather than guessed at: a file
+// size field beyond the file, an image size field beyond the file, a colour
+// plane count other than 1, pixel densities more than 100:1 apart, colour
+// indexes beyond the colour table, RLE runs past a row or the picture, and
+// RLE stored top-down.
 //
 // Result: BitCount() is the file's depth for 1, 4 and 8 bits (with the
 // colour table; 2 bits are widened to 4), 32 for 32-bit files and for files
 // with an alpha mask, otherwise 24. Alpha is 255 unless the file carries an
 // alpha mask (then alpha comes from the file, not premultiplied). Pixels an
-// RLE stream skips or leaves out are black (alpha 255). Colour indexes
-// beyond the colour table take its last entry (black for an empty table).
+// RLE stream skips or leaves out are black (alpha 255).
 BmpResult DecodeBmp(const uint8_t *data, std::size_t size);
 BmpResult DecodeBmp(const QByteArray &data);
 // Reads and decodes a file; the error names a missing or unreadable file.
