@@ -108,6 +108,9 @@ int SaverApp::RunShow(const SaverCommand &command)
     slideShow_->ApplyTitleFont();
     if (command.target == ShowTarget::OwnWindow) {
         slideShow_->setWindowFlag(Qt::FramelessWindowHint);
+        // The whole screen, with or without a window manager to honour full screen.
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            slideShow_->setGeometry(screen->geometry());
         slideShow_->showFullScreen();
         slideShow_->activateWindow();
         slideShow_->raise();

@@ -7,12 +7,13 @@
 #include "platform/Platform.h"
 #include "platform/clock/ProgramRandom.h"
 #include "platform/clock/SystemClock.h"
+#include "platform/help/BrowserHelpService.h"
 #include "platform/instance/LocalInstanceChannel.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
+#include "platform/ui/QtUi.h"
 #include "screensaver/QtEventPump.h"
 #include "screensaver/SaverApp.h"
-#include "screensaver/SaverServices.h"
 #include "screensaver/ScreenSaver.h"
 
 int main(int argc, char **argv)
@@ -22,11 +23,11 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     pellimore::IniSettingsStore store;
-    pellimore::SaverUi ui;
+    pellimore::QtUi ui;
     pellimore::QtShellFolders shell;
     pellimore::SystemClock clock;
     pellimore::ProgramRandom random;
-    pellimore::SaverHelp help(shell);
+    pellimore::BrowserHelpService help(shell);
     pellimore::Platform platform{store, ui, shell, clock, random, help};
     pellimore::QtEventPump pump;
     pellimore::ScreenSaver saver(platform, pump);
