@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+#include "platform/desktop/DesktopService.h"
+
+namespace pellimore {
+
+// What a backend is asked to show.
+struct WallpaperSettings {
+    QString path;                                   // the picture file (absolute)
+    WallpaperStyle style = WallpaperStyle::Centered;
+    ColorRef color = 0;                             // the background colour (RGB)
+};
+
+// One way of setting the wallpaper of one kind of desktop.
+class DesktopBackend {
+public:
+    virtual ~DesktopBackend() = default;
+    // The desktop's name for messages ("GNOME", "KDE Plasma", ...).
+    virtual QString Name() const = 0;
+    virtual DesktopResult Apply(const WallpaperSettings &settings) = 0;
+    // True for desktops that do not reload a file set again under the same
+    // name: they must be handed a fresh name every time.
+    virtual bool CachesByFileName() const { return false; }
+    // The primary screen's size where the backend knows it better than the
+    // toolkit (the X server it draws on).
+    virtual std::optional<QSize> PrimaryScreenSize() const { return std::nullopt; }
+};
+
+// "#rrggbb" of a colour.
+QString HexColor(ColorRef color);
+
+}  // namespace pellimore

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+#include "platform/raster/Bitmap.h"
+
+namespace pellimore {
+
+// How a wallpaper covers the desktop; the numbers are a picture's Style.
+enum class WallpaperStyle : int { Centered = 0, Tiled = 1, Stretched = 2 };
+
+// The style of a picture's Style number; nothing for an unknown number.
+std::optional<WallpaperStyle> WallpaperStyleFromIndex(int index);
+// "centered", "tiled" or "stretched".
+QString WallpaperStyleName(WallpaperStyle style);
+// The style of such a name (any case); nothing for an unknown name.
+std::optional<WallpaperStyle> WallpaperStyleFromName(const QString &name);
+
+// Success, or the reason of a failure in one line.
+struct DesktopResult {
+    QString error;
+    bool Ok() const { return error.isEmpty(); }
+    static DesktopResult Success() { return {}; }
+    static DesktopResult Failure(const QString &why) { return {why.isEmpty() ? QStringLiteral("failed") : why}; }
+};
+
+// The desktop: its size and resolution, its background colour and its
+// wallpaper (the direct method).
+class DesktopService {
+public:
+    virtual ~DesktopService() = default;
+
+    // The primary screen's size in device pixels.
+    virtual QSize ScreenSize() const = 0;
+    // The primary screen's logical horizontal resolution, dots per inch.
+    virtual int LogicalDpiX() const = 0;
+    // The desktop background colour last set (or found at start).
+    virtual ColorRef BackgroundColor() const = 0;
+    // Sets the background colour shown around and behind the wallpaper; it
+    // reaches the desktop with the next SetWallpaper.
+    virtual void SetBackgroundColor(ColorRef color) = 0;
+    // Makes the picture file the wallpaper in the given style over the
+    // background colour.
+    virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) = 0;
+    // The name of the desktop this service drives ("GNOME", "plain X11", ...).
+    virtual QString BackendName() const = 0;
+};
+
+// The animated desktop: a second way to show a wallpaper, which can show an
+// animated GIF. Where a session has none, every attempt fails with a reason.
+class ActiveDesktop {
+public:
+    virtual ~ActiveDesktop() = default;
+    // Shows the file as the desktop's wallpaper in the style; switchOn asks
+    // to turn the animated desktop on first when it is off.
+    virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, bool switchOn) = 0;
+    // Turns the animated desktop off (nothing when there is none).
+    virtual void Disable() = 0;
+};
+
+// The animated desktop of a session that has none: every attempt fails.
+class UnavailableActiveDesktop final : public ActiveDesktop {
+public:
+    DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, bool switchOn) override;
+    void Disable() override {}
+};
+
+}  // namespace pellimore

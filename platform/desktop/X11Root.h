@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+#include "platform/desktop/DesktopService.h"
+#include "platform/raster/Bitmap.h"
+
+namespace pellimore {
+
+// What the X server tells about its default screen.
+struct X11ScreenInfo {
+    QSize size;                  // the whole root window
+    std::vector<QRect> monitors; // active RandR monitors (may be empty)
+    QRect primary;               // the primary monitor, else the first, else the screen
+};
+
+// Reads the screen of an X display ("" means $DISPLAY); the error says why
+// there is none.
+std::optional<X11ScreenInfo> ReadX11Screen(const QString &display, QString *error = nullptr);
+
+// Makes the image the root window's background, the way desktop-less X
+// sessions share it: a pixmap of the whole screen, uploaded in strips that fit
+// the server's request limit, set as the root background, the root cleared,
+// published in _XROOTPMAP_ID and ESETROOT_PMAP_ID; the pixmap of the previous
+// owner is freed once, and ours stays after we disconnect. The image must
+// have the screen's size.
+DesktopResult SetRootImage(const QString &display, const Bitmap &image);
+
+// The root picture an X display shows: the pixmap published in
+// _XROOTPMAP_ID, read back; nothing when there is none.
+std::optional<Bitmap> ReadRootPixmap(const QString &display);
+
+// The WM_CLASS class (or instance) name of the first window of type
+// _NET_WM_WINDOW_TYPE_DESKTOP (a program that draws the desktop over the
+// root window), "" when it has none; nothing when there is no desktop window
+// or no X display.
+std::optional<QString> FindDesktopWindow(const QString &display);
+
+}  // namespace pellimore

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/desktop/DesktopBackend.h"
+
+namespace pellimore {
+
+// Plain X11 sessions (no program draws the desktop): we lay the wallpaper out
+// on every monitor ourselves and make it the root window's background.
+class X11RootBackend final : public DesktopBackend {
+public:
+    // display: the X display; "" means $DISPLAY.
+    explicit X11RootBackend(QString display = QString()) : display_(std::move(display)) {}
+
+    QString Name() const override { return QStringLiteral("plain X11"); }
+    DesktopResult Apply(const WallpaperSettings &settings) override;
+    std::optional<QSize> PrimaryScreenSize() const override;
+
+private:
+    QString display_;
+};
+
+}  // namespace pellimore
