@@ -43,8 +43,10 @@ enum class LineShape {
 // always in pixels; ScaleWidth/ScaleHeight give the size in the scale unit.
 //
 // Colours are RGB ColorRefs; a system-colour reference must be resolved by
-// the caller first (its top byte is ignored here). The drawing image stands
-// for a 24-bit picture (BitCount 24) and its pixels are opaque after a clear.
+// the caller first (its top byte is ignored here). BackColor starts white and
+// ForeColor black. The drawing image stands for a 24-bit picture (BitCount
+// 24) and its pixels are opaque after a clear. Resize throws
+// std::length_error for a size no Bitmap may have.
 class PictureSurface {
 public:
     explicit PictureSurface(int width = 0, int height = 0);

@@ -98,10 +98,12 @@ enum class GradientFillMode : uint32_t {
 
 // Rectangle mode (RectH or RectV): each rectangle covers the pixels
 // [left, right) x [top, bottom) of the two vertices' bounding box (vertices
-// in any order). The colour runs linearly from the first vertex's colour in the
-// first column (row) to the second vertex's colour in the last column (row),
-// so the corners carry the vertex colours; a one-pixel-wide run takes the
-// first colour. Alpha is interpolated and written like the colours.
+// in any order). The colour runs linearly from the colour of the vertex
+// nearer the left (RectH) or top (RectV) edge in the first column (row) to
+// the other vertex's colour in the last column (row), so the corners carry
+// the vertex colours; a one-pixel run takes the first colour. Channels are
+// interpolated at 16 bits and the pixel takes the high byte. Alpha is
+// interpolated and written like the colours.
 // Returns false (drawing nothing) for a mode other than RectH/RectV or a vertex
 // index out of range.
 bool GradientFill(Bitmap &dst, std::span<const TriVertex> vertices, std::span<const GradientRect> mesh,
@@ -111,7 +113,7 @@ bool GradientFill(Bitmap &dst, std::span<const TriVertex> vertices, std::span<co
 // of a triangle takes the barycentric blend of the three vertex colours (so a
 // vertex pixel carries exactly its vertex colour, and triangles that share an
 // edge give it the same colours). Returns false (drawing nothing) for a vertex
-// index out of range.
+// index out of range or a vertex coordinate beyond +-2^24.
 bool GradientFill(Bitmap &dst, std::span<const TriVertex> vertices, std::span<const GradientTriangle> mesh);
 
 // ---------------------------------------------------------------------------
@@ -170,8 +172,10 @@ struct Pen {
     PenStyle style = PenStyle::Solid;
 };
 
-// Combines one pixel with a pen colour by a Rop2. Works on the colour bytes
-// only; the alpha byte of the destination is kept.
+// Combines one pixel with a pen colour by a Rop2. Operations that ignore the
+// destination (Black, White, CopyPen, NotCopyPen) give an opaque pixel; the
+// others work on the colour bytes and keep the destination's alpha byte, so
+// xor and invert drawn twice restore every byte.
 Pixel ApplyRop2(Pixel dst, Pixel pen, Rop2 rop);
 
 // Draws the line from (x1, y1) towards (x2, y2) with the pen, combined by rop.

@@ -290,5 +290,25 @@ TEST(BmpFile, HostileInputNeverCrashes)
     EXPECT_FALSE(r.Ok());
     EXPECT_TRUE(r.error.contains(QStringLiteral("large")) || r.error.contains(QStringLiteral("truncated")))
         << r.error.toStdString();
+    // So is an RLE picture far larger than its compressed data could fill.
+    QByteArray rle8 = EncodeBmp(Paletted(2, 2, 8));
+    const auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            rle8[at + i] = char(v >> (8 * i));
+    };
+    const int dataOffset = int(uint8_t(rle8[10])) | int(uint8_t(rle8[11])) << 8;
+    rle8.truncate(dataOffset);
+    rle8.append(QByteArray("\x00\x01", 2));  // end of bitmap at once
+    put32(2, uint32_t(rle8.size()));
+    put32(18, 16000);  // width
+    put32(22, 16000);  // height
+    put32(30, 1);      // RLE8
+    put32(34, 0);      // image size
+    const BmpResult tiny = DecodeBmp(rle8);
+    EXPECT_FALSE(tiny.Ok());
+    EXPECT_TRUE(tiny.error.contains(QStringLiteral("too short"))) << tiny.error.toStdString();
+    put32(18, 20);
+    put32(22, 20);
+    EXPECT_TRUE(DecodeBmp(rle8).Ok()) << "small pictures may skip all their pixels";
     EXPECT_FALSE(ReadBmp(QStringLiteral("/nonexistent/x.bmp")).Ok());
 }
