@@ -14,3 +14,9 @@ struct WptoolCommandEntry {
 
 int DecodeCommand(const QStringList &args);  // decode IN OUT.pam
 int BmpCommand(const QStringList &args);     // bmp IN OUT.bmp
+int GradientCommand(const QStringList &args);  // gradient KIND W H START END [...] OUT.pam
+int ResizeCommand(const QStringList &args);    // resize IN OUT.pam W H
+int SaveCommand(const QStringList &args);      // save IN OUT [QUALITY]
+int GifCommand(const QStringList &args);       // gif IN.gif
+int GifFrameCommand(const QStringList &args);  // gif-frame IN.gif N OUT.pam
+int GifPlayCommand(const QStringList &args);   // gif-play IN.gif OUT-PREFIX

@@ -14,6 +14,12 @@ const WptoolCommandEntry kCommands[] = {
     // {"name", "usage", &Function},
     {"decode", "IN OUT.pam", &DecodeCommand},
     {"bmp", "IN OUT.bmp", &BmpCommand},
+    {"gradient", "KIND W H START END [--reverse] [--to-center] [--back COLOR] OUT.pam", &GradientCommand},
+    {"resize", "IN OUT.pam W H", &ResizeCommand},
+    {"save", "IN OUT.(jpg|bmp|...) [QUALITY]", &SaveCommand},
+    {"gif", "IN.gif", &GifCommand},
+    {"gif-frame", "IN.gif N OUT.pam", &GifFrameCommand},
+    {"gif-play", "IN.gif OUT-PREFIX", &GifPlayCommand},
 };
 
 int Usage()
