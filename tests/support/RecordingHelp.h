@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "platform/help/HelpService.h"
@@ -20,6 +22,13 @@ public:
         QString keyword;       // for Kind::Keyword
 
         bool operator==(const Request &) const = default;
+
+        friend void PrintTo(const Request &request, std::ostream *os)
+        {
+            *os << (request.kind == Kind::Context ? "context " : "keyword ")
+                << (request.kind == Kind::Context ? std::to_string(request.context) : '"' + request.keyword.toStdString() + '"')
+                << " of \"" << request.helpFile.toStdString() << '"';
+        }
     };
 
     bool ShowContext(const QString &helpFile, int context) override
