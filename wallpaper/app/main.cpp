@@ -67,6 +67,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
 
     IniSettingsStore store;
