@@ -127,7 +127,8 @@ void SlideShow::SetSetupLabel(const QString &caption, bool visible)
 {
     lblSetup_->setText(caption);
     lblSetup_->adjustSize();
-    lblSetup_->setVisible(visible);
+    // Under xscreensaver the space bar opens nothing: no label then.
+    lblSetup_->setVisible(visible && inputEndsShow_);
     PlaceChildren();
 }
 
