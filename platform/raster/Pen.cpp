@@ -166,27 +166,48 @@ void ThinLine(const P &plot, int x1, int y1, int x2, int y2, const Dasher &dashe
 // an odd-width segment runs through pixel centres and an even-width one
 // through pixel corners, so that axis-aligned lines cover exactly width rows
 // (from -width/2 to (width - 1)/2 around the line's pixel) with no ties.
+// Whether the pixel centre (px, py) lies closer than r to the segment a-b, in
+// doubled coordinates. T is __int128 (exact) for coordinates up to 2^24, and
+// long double beyond, where the products would not fit.
+template <typename T>
+bool InsideCapsule(int64_t px, int64_t py, T ax, T ay, T bx, T by, T r2)
+{
+    const T cx = 2 * T(px) + 1, cy = 2 * T(py) + 1;
+    const T vx = bx - ax, vy = by - ay;
+    const T len2 = vx * vx + vy * vy;
+    const T wx = cx - ax, wy = cy - ay;
+    const T t = wx * vx + wy * vy;
+    if (len2 == 0 || t <= 0)
+        return wx * wx + wy * wy < r2;
+    if (t >= len2) {
+        const T ex = cx - bx, ey = cy - by;
+        return ex * ex + ey * ey < r2;
+    }
+    const T cross = wx * vy - wy * vx;  // distance to the line times |v|
+    return cross * cross < r2 * len2;
+}
+
+// A wide pen: the pixels whose centres lie closer than width/2 to the segment
+// (round caps). In doubled coordinates a pixel centre is (2x + 1, 2y + 1);
+// an odd-width segment runs through pixel centres and an even-width one
+// through pixel corners, so that axis-aligned lines cover exactly width rows
+// (from -width/2 to (width - 1)/2 around the line's pixel) with no ties.
 template <typename P>
 void WideLine(const P &plot, int x1, int y1, int x2, int y2, int width)
 {
+    constexpr int64_t kExactLimit = int64_t(1) << 24;
+    width = std::min<int>(width, int(kExactLimit));
     const int64_t o = width % 2;
-    const __int128 ax = 2 * int64_t(x1) + o, ay = 2 * int64_t(y1) + o;
-    const __int128 bx = 2 * int64_t(x2) + o, by = 2 * int64_t(y2) + o;
-    const __int128 vx = bx - ax, vy = by - ay;
-    const __int128 len2 = vx * vx + vy * vy;
-    const __int128 r2 = __int128(width) * width;
+    const bool exact = std::max({std::llabs(x1), std::llabs(x2), std::llabs(y1), std::llabs(y2)}) <= kExactLimit;
     auto inside = [&](int64_t px, int64_t py) {
-        const __int128 cx = 2 * __int128(px) + 1, cy = 2 * __int128(py) + 1;
-        const __int128 wx = cx - ax, wy = cy - ay;
-        const __int128 t = wx * vx + wy * vy;
-        if (len2 == 0 || t <= 0)
-            return wx * wx + wy * wy < r2;
-        if (t >= len2) {
-            const __int128 ex = cx - bx, ey = cy - by;
-            return ex * ex + ey * ey < r2;
+        if (exact) {
+            using T = __int128;
+            return InsideCapsule<T>(px, py, 2 * T(x1) + o, 2 * T(y1) + o, 2 * T(x2) + o, 2 * T(y2) + o,
+                                    T(width) * width);
         }
-        // Distance to the line: |w|^2 - t^2/len2 < r2.
-        return (wx * wx + wy * wy) * len2 - t * t < r2 * len2;
+        using T = long double;
+        return InsideCapsule<T>(px, py, 2 * T(x1) + o, 2 * T(y1) + o, 2 * T(x2) + o, 2 * T(y2) + o,
+                                T(width) * width);
     };
     const double half = width / 2.0 + 1;
     const int64_t top = std::max<int64_t>(int64_t(std::floor(std::min(y1, y2) - half)), 0);
