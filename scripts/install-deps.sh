@@ -6,6 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool imagemagick
+    libjpeg-turbo-progs
 )
 missing=()
 for p in "${packages[@]}"; do

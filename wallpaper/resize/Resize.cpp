@@ -158,38 +158,18 @@ bool ShrinkBitmap(const Bitmap &source, Bitmap &destination, const ResizeGeometr
     const std::vector<Block> rows =
         ShrinkBlocks(destination.Height(), g.dy, ScaleFactor(g.dh, g.sh), g.sy, source.Height());
 
-    // Source columns any block reads.
-    int firstColumn = source.Width();
-    int lastColumn = -1;
-    for (const Block &block : columns) {
-        if (!block.Empty()) {
-            firstColumn = std::min(firstColumn, block.first);
-            lastColumn = std::max(lastColumn, block.last);
-        }
-    }
-
-    // Per source column, the sums of blue, green and red down the rows of
-    // the current block. 64 bits: any block size stays exact.
-    std::vector<uint64_t> sums(std::size_t(source.Width()) * 3);
+    // Each destination pixel sums its block straight from the source rows;
+    // the rows of one block stay in the cache across a destination row. The
+    // sums are 64 bits wide, so any block size stays exact.
     for (int y = 0; y < destination.Height(); ++y) {
         Pixel *out = destination.Row(y);
         const Block &rowBlock = rows[std::size_t(y)];
-        if (rowBlock.Empty() || lastColumn < 0) {
+        if (rowBlock.Empty()) {
             std::fill(out, out + destination.Width(), kWhite);
             continue;
         }
-        std::fill(sums.begin() + std::ptrdiff_t(firstColumn) * 3, sums.begin() + std::ptrdiff_t(lastColumn + 1) * 3,
-                  uint64_t(0));
-        for (int v = rowBlock.first; v <= rowBlock.last; ++v) {
-            const Pixel *in = source.Row(v);
-            uint64_t *sum = sums.data() + std::size_t(firstColumn) * 3;
-            for (int u = firstColumn; u <= lastColumn; ++u, sum += 3) {
-                const Pixel p = in[u];
-                sum[0] += p & 0xFF;
-                sum[1] += (p >> 8) & 0xFF;
-                sum[2] += (p >> 16) & 0xFF;
-            }
-        }
+        uint64_t lastN = 0;
+        double inverse = 0;
         for (int x = 0; x < destination.Width(); ++x) {
             const Block &columnBlock = columns[std::size_t(x)];
             if (columnBlock.Empty()) {
@@ -197,14 +177,20 @@ bool ShrinkBitmap(const Bitmap &source, Bitmap &destination, const ResizeGeometr
                 continue;
             }
             uint64_t blue = 0, green = 0, red = 0;
-            const uint64_t *sum = sums.data() + std::size_t(columnBlock.first) * 3;
-            for (int u = columnBlock.first; u <= columnBlock.last; ++u, sum += 3) {
-                blue += sum[0];
-                green += sum[1];
-                red += sum[2];
+            for (int v = rowBlock.first; v <= rowBlock.last; ++v) {
+                const Pixel *in = source.Row(v);
+                for (int u = columnBlock.first; u <= columnBlock.last; ++u) {
+                    const Pixel p = in[u];
+                    blue += p & 0xFF;
+                    green += (p >> 8) & 0xFF;
+                    red += (p >> 16) & 0xFF;
+                }
             }
             const uint64_t n = uint64_t(columnBlock.Size()) * uint64_t(rowBlock.Size());
-            const double inverse = 1.0 / double(n);
+            if (n != lastN) {
+                lastN = n;
+                inverse = 1.0 / double(n);
+            }
             out[x] = MakePixel(uint8_t(NearestQuotient(red, n, inverse)), uint8_t(NearestQuotient(green, n, inverse)),
                                uint8_t(NearestQuotient(blue, n, inverse)));
         }
