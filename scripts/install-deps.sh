@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool imagemagick
     libjpeg-turbo-progs
+    libxcb1-dev
 )
 missing=()
 for p in "${packages[@]}"; do
