@@ -33,7 +33,9 @@ TriVertex Vertex(int32_t x, int32_t y, ColorRef color)
     vertex.Red = uint16_t(ByteToColor16(RedOf(color)));
     vertex.Green = uint16_t(ByteToColor16(GreenOf(color)));
     vertex.Blue = uint16_t(ByteToColor16(BlueOf(color)));
-    vertex.Alpha = 0;
+    // The fill writes the alpha byte too; the surface's fourth byte means
+    // opacity, so the sphere is drawn opaque like the rest of the surface.
+    vertex.Alpha = 0xFF00;
     return vertex;
 }
 

@@ -244,6 +244,8 @@ TEST_F(PaintGradientTest, SphereLeavesTheEdgeColourOutsideTheCircle)
     for (QPoint outside : {QPoint(0, 0), QPoint(199, 99), QPoint(170, 50), QPoint(30, 50), QPoint(100 - 68, 50)})
         EXPECT_EQ(ColorAt(target, outside.x(), outside.y()), Rgb(0, 0, 128)) << outside.x() << "," << outside.y();
     EXPECT_EQ(ColorAt(target, 100, 50), Rgb(255, 255, 0));
+    EXPECT_EQ(PixelAlpha(target.Image().At(100, 50)), 255);
+    EXPECT_EQ(PixelAlpha(target.Image().At(120, 60)), 255);
     // Half way out the colour is half way too.
     const ColorRef half = ColorAt(target, 100 + 33, 50);
     EXPECT_NEAR(RedOf(half), 128, 6);
