@@ -407,7 +407,7 @@ std::optional<QByteArray> GifFile::SingleFrameGif(int index) const
         gif.append(char(kExtensionIntroducer));
     if (gif.size() < kGlobalTableOffset)
         return std::nullopt;
-    gif.replace(0, 6, header_.version.toUpper());
+    gif.replace(0, 6, "GIF" + header_.version.mid(3).toLower());  // as the loader expects it
     // The picture is the frame alone: the logical screen is the frame's size
     // and the image sits at its top-left corner.
     PutLittleEndian16(gif, kScreenWidthOffset, frame->FrameWidth());

@@ -347,12 +347,10 @@ bool StdPNG::Loader::ReconstructRows()
     const uint8_t *prior = zeroRow.data();
     for (int y0 = 0; y0 < h.height; y0 += kRowsPerBlock) {
         const int y1 = std::min(h.height, y0 + kRowsPerBlock);
-        for (int y = y0; y < y1; ++y) {
-            uint8_t *row = inflated_.get() + std::size_t(y) * stride;
-            if (!UnfilterRow(row[0], row + 1, prior, rowBytes, bpp))
-                return false;
-            prior = row + 1;
-        }
+        uint8_t *block = inflated_.get() + std::size_t(y0) * stride;
+        if (!UnfilterRows(block, stride, std::size_t(y1 - y0), prior, rowBytes, bpp))
+            return false;
+        prior = block + std::size_t(y1 - y0 - 1) * stride + 1;
         RaiseProgress(int64_t(y1) * 100 / h.height);
         for (int y = y0; y < y1; ++y) {
             const uint8_t *row = inflated_.get() + std::size_t(y) * stride + 1;
@@ -383,13 +381,12 @@ bool StdPNG::Loader::ReconstructAdam7()
             continue;
         const std::size_t rowBytes = std::size_t(RowBytes(passWidth, bits));
         const std::vector<uint8_t> zeroRow(rowBytes, 0);
-        const uint8_t *prior = zeroRow.data();
+        uint8_t *passData = inflated_.get() + offset;
+        if (!UnfilterRows(passData, rowBytes + 1, std::size_t(passHeight), zeroRow.data(), rowBytes, bpp))
+            return false;
+        offset += std::size_t(passHeight) * (rowBytes + 1);
         for (int64_t j = 0; j < passHeight; ++j) {
-            uint8_t *row = inflated_.get() + offset;
-            offset += rowBytes + 1;
-            if (!UnfilterRow(row[0], row + 1, prior, rowBytes, bpp))
-                return false;
-            prior = row + 1;
+            const uint8_t *row = passData + std::size_t(j) * (rowBytes + 1);
             plan_.convert(row + 1, pixels.data(), rowIndices.empty() ? nullptr : rowIndices.data(), int(passWidth),
                           plan_.conversion);
             const std::size_t y = std::size_t(pass.yStart + j * pass.yStep);

@@ -118,6 +118,37 @@ TEST(PngFormat, UnfilterMatchesTheDefinitionForEveryFilterAndPixelSize)
     EXPECT_FALSE(UnfilterRow(255, row.data(), prior.data(), row.size(), 1));
 }
 
+TEST(PngFormat, BlocksOfRowsMatchRowByRowUnfiltering)
+{
+    // Runs of Paeth rows (taken two at a time) mixed with the other filters,
+    // widths from one pixel up, for every pixel size.
+    std::mt19937 random(777);
+    for (int bpp : {1, 2, 3, 4, 6, 8}) {
+        for (std::size_t pixels : {std::size_t(1), std::size_t(2), std::size_t(5), std::size_t(6), std::size_t(333)}) {
+            const std::size_t n = pixels * std::size_t(bpp), stride = n + 1, count = 9;
+            std::vector<uint8_t> rows(stride * count);
+            for (auto &b : rows)
+                b = uint8_t(random());
+            const uint8_t filters[count] = {4, 4, 4, 1, 4, 4, 3, 4, 2};
+            for (std::size_t r = 0; r < count; ++r)
+                rows[r * stride] = filters[r];
+            std::vector<uint8_t> prior(n);
+            for (auto &b : prior)
+                b = uint8_t(random());
+            std::vector<uint8_t> expected = rows;
+            const uint8_t *above = prior.data();
+            for (std::size_t r = 0; r < count; ++r) {
+                ReferenceUnfilter(filters[r], expected.data() + r * stride + 1, above, n, bpp);
+                above = expected.data() + r * stride + 1;
+            }
+            ASSERT_TRUE(UnfilterRows(rows.data(), stride, count, prior.data(), n, bpp));
+            ASSERT_EQ(rows, expected) << "bpp " << bpp << " pixels " << pixels;
+        }
+    }
+    std::vector<uint8_t> rows = {4, 0, 0, 0, 6, 0, 0, 0}, prior(3);
+    EXPECT_FALSE(UnfilterRows(rows.data(), 4, 2, prior.data(), 3, 3));
+}
+
 TEST(PngFormat, PremultiplyRoundsDownForEveryByte)
 {
     for (uint32_t c = 0; c < 256; ++c)

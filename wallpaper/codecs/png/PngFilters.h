@@ -15,4 +15,11 @@ enum FilterTypes : uint8_t { kFilterNone = 0, kFilterSub = 1, kFilterUp = 2, kFi
 // distance (1 to 8). False for a filter type above 4.
 bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
 
+// Reverses the filters of `count` consecutive rows in place: each row is its
+// filter byte followed by `rowBytes` bytes, `stride` bytes apart; `prior` is
+// the unfiltered row above the first (or zeros). False at the first filter
+// type above 4 (rows before it are done).
+bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
+                  int bytesPerPixel);
+
 }  // namespace pellimore::png

@@ -1,0 +1,320 @@
+// Decodes the same large PNG files with StdPNG and with libpng's simplified
+// API (to BGRA), and times zlib's uncompress of their image data alone (the
+// floor no decoder can go below). Prints best-of-N times and the ratios.
+//
+//     png_bench [--runs N] [--work DIR] [--photo FILE] [--only NAME]
+//
+// The pictures are made once into the work folder from a photograph of the
+// shared test data (scaled to 6000 x 4000) and from a window rendered here.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/ui/Ui.h"
+#include "wallpaper/codecs/StdPNG.h"
+
+using namespace pellimore;
+
+namespace {
+
+// The decoder reports failures through the ui service; here they are printed.
+class PrintingUi final : public Ui {
+public:
+    MessageResult MessageBox(const MessageBoxRequest &r) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(r.title), qPrintable(r.text));
+        return MessageResult::Ok;
+    }
+    std::optional<OpenFilesResult> OpenFiles(const OpenFilesRequest &) override { return std::nullopt; }
+    std::optional<QString> SaveFile(const SaveFileRequest &) override { return std::nullopt; }
+    std::optional<ColorRef> ChooseColor(ColorRef) override { return std::nullopt; }
+    std::optional<QFont> ChooseFont(const QFont &) override { return std::nullopt; }
+    std::optional<QString> ChooseFolder(const FolderRequest &) override { return std::nullopt; }
+};
+
+enum class Kind { Rgb8, Rgba8, Palette8, Rgb16, Rgb8Interlaced, Screenshot };
+
+struct Case {
+    const char *name;
+    Kind kind;
+};
+
+const Case kCases[] = {
+    {"rgb8-6000x4000", Kind::Rgb8},
+    {"rgba8-6000x4000", Kind::Rgba8},
+    {"palette8-6000x4000", Kind::Palette8},
+    {"rgb16-6000x4000", Kind::Rgb16},
+    {"rgb8-interlaced-6000x4000", Kind::Rgb8Interlaced},
+    {"screenshot-1920x1080", Kind::Screenshot},
+};
+
+QImage Screenshot()
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *label = new QLabel("Wallpaper Pellimore: pictures of the week");
+    QFont big = label->font();
+    big.setPointSize(18);
+    label->setFont(big);
+    layout->addWidget(label);
+    auto *tree = new QTreeWidget;
+    tree->setHeaderLabels({"Picture", "Style", "Background", "Order"});
+    for (int i = 0; i < 60; ++i)
+        tree->addTopLevelItem(new QTreeWidgetItem(
+            {QString("Holiday picture %1.jpg").arg(i), i % 3 ? "Centered" : "Stretched", "#20407f", QString::number(i)}));
+    layout->addWidget(tree);
+    auto *text = new QTextEdit;
+    QString lorem;
+    for (int i = 0; i < 80; ++i)
+        lorem += "The schedule changes the desktop picture every hour, daily, weekly or monthly. ";
+    text->setPlainText(lorem);
+    layout->addWidget(text);
+    auto *list = new QListWidget;
+    for (int i = 0; i < 40; ++i)
+        list->addItem(QString("Entry %1 of the list with some words").arg(i));
+    layout->addWidget(list);
+    layout->addWidget(new QPushButton("Set Wallpaper"));
+    window.resize(1920, 1080);
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB888);
+}
+
+// Writes a PNG with libpng's default filter choice and compression level.
+void WritePng(const QString &path, int width, int height, Kind kind, const QList<QRgb> &colors,
+              const std::function<const uint8_t *(int y)> &row)
+{
+    FILE *file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!file)
+        throw std::runtime_error("cannot write " + path.toStdString());
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        throw std::runtime_error("libpng failed writing " + path.toStdString());
+    }
+    png_init_io(png, file);
+    int colorType = PNG_COLOR_TYPE_RGB, depth = 8;
+    if (kind == Kind::Rgba8)
+        colorType = PNG_COLOR_TYPE_RGBA;
+    if (kind == Kind::Palette8)
+        colorType = PNG_COLOR_TYPE_PALETTE;
+    if (kind == Kind::Rgb16)
+        depth = 16;
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, colorType,
+                 kind == Kind::Rgb8Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    if (kind == Kind::Palette8) {
+        for (QRgb c : colors)
+            palette.push_back(png_color{png_byte(qRed(c)), png_byte(qGreen(c)), png_byte(qBlue(c))});
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    }
+    png_write_info(png, info);
+    if (kind == Kind::Rgb16)
+        png_set_swap(png);  // QImage keeps 16-bit samples in host order
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y)
+            png_write_row(png, row(y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+QImage SourceFor(Kind kind, const QImage &photo)
+{
+    switch (kind) {
+    case Kind::Rgb8:
+    case Kind::Rgb8Interlaced:
+        return photo.convertToFormat(QImage::Format_RGB888);
+    case Kind::Rgba8: {
+        // A soft vignette of alpha with a fully transparent band.
+        QImage rgba = photo.convertToFormat(QImage::Format_RGBA8888);
+        for (int y = 0; y < rgba.height(); ++y) {
+            uchar *p = rgba.scanLine(y);
+            for (int x = 0; x < rgba.width(); ++x) {
+                const int d = std::abs(x - rgba.width() / 2) / 12 + std::abs(y - rgba.height() / 2) / 8;
+                p[4 * x + 3] = (y / 200) % 7 == 3 ? 0 : uchar(std::max(0, 255 - d / 2));
+            }
+        }
+        return rgba;
+    }
+    case Kind::Palette8:
+        return photo.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
+    case Kind::Rgb16:
+        return photo.convertToFormat(QImage::Format_RGBX64)
+            .scaled(photo.width() / 2, photo.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .scaled(photo.width(), photo.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGBX64);
+    case Kind::Screenshot:
+        return Screenshot();
+    }
+    return {};
+}
+
+// RGBX64 pixels hold four 16-bit samples; the file wants three.
+std::vector<uint16_t> PackRgb48(const QImage &image)
+{
+    std::vector<uint16_t> packed(std::size_t(image.width()) * image.height() * 3);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *s = reinterpret_cast<const uint16_t *>(image.constScanLine(y));
+        uint16_t *d = packed.data() + std::size_t(y) * image.width() * 3;
+        for (int x = 0; x < image.width(); ++x)
+            std::copy(s + 4 * x, s + 4 * x + 3, d + 3 * x);
+    }
+    return packed;
+}
+
+double BestMs(int runs, const std::function<bool()> &work)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!work())
+            throw std::runtime_error("decode failed");
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+bool DecodeLibpng(const QString &path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, QFile::encodeName(path).constData()))
+        return false;
+    image.format = PNG_FORMAT_BGRA;
+    std::unique_ptr<png_byte[]> pixels(new png_byte[PNG_IMAGE_SIZE(image)]);
+    const bool ok = png_image_finish_read(&image, nullptr, pixels.get(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+struct ImageData {
+    std::vector<uint8_t> compressed;
+    std::size_t inflatedSize = 0;
+};
+
+// The concatenated IDAT data and the size it inflates to.
+ImageData ReadImageData(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    const QByteArray bytes = file.readAll();
+    const auto *p = reinterpret_cast<const uint8_t *>(bytes.constData());
+    auto be32 = [](const uint8_t *q) { return uint32_t(q[0]) << 24 | uint32_t(q[1]) << 16 | uint32_t(q[2]) << 8 | q[3]; };
+    ImageData data;
+    std::size_t pos = 8;
+    uint32_t width = 0, height = 0;
+    int bitsPerPixel = 0;
+    bool interlaced = false;
+    while (pos + 12 <= std::size_t(bytes.size())) {
+        const uint32_t length = be32(p + pos);
+        const uint8_t *type = p + pos + 4;
+        if (std::equal(type, type + 4, "IHDR")) {
+            width = be32(p + pos + 8);
+            height = be32(p + pos + 12);
+            const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+            bitsPerPixel = p[pos + 16] * channels[p[pos + 17]];
+            interlaced = p[pos + 20] == 1;
+        } else if (std::equal(type, type + 4, "IDAT")) {
+            data.compressed.insert(data.compressed.end(), p + pos + 8, p + pos + 8 + length);
+        }
+        pos += length + 12;
+    }
+    const std::size_t rowBytes = (std::size_t(width) * bitsPerPixel + 7) / 8 + 1;
+    // Interlaced data holds a few more filter bytes; the buffer only needs room.
+    data.inflatedSize = rowBytes * height + (interlaced ? 15 * std::size_t(height) : 0);
+    return data;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    int runs = 5;
+    QString work = QDir::tempPath() + "/pellimore-png-bench";
+    QString photo = QString(PELLIMORE_TESTDATA_DIR) + "/photos/Kleiber_by_Lukas_Baubkus.jpg";
+    QString only;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--runs")
+            runs = std::max(1, args[i + 1].toInt());
+        else if (args[i] == "--work")
+            work = args[i + 1];
+        else if (args[i] == "--photo")
+            photo = args[i + 1];
+        else if (args[i] == "--only")
+            only = args[i + 1];
+    }
+    QDir().mkpath(work);
+
+    QImage scaled;
+    PrintingUi ui;
+    StdPNG decoder(ui);
+    decoder.SetTransparentStyle(-1);  // as the wallpaper code uses it
+    std::printf("%-28s %8s %10s %10s %10s %10s %12s\n", "image", "file MB", "StdPNG ms", "libpng ms", "inflate ms",
+                "vs libpng", "vs inflate");
+    for (const Case &c : kCases) {
+        if (!only.isEmpty() && only != QLatin1String(c.name))
+            continue;
+        const QString path = work + "/" + c.name + ".png";
+        if (!QFileInfo::exists(path)) {
+            if (c.kind != Kind::Screenshot && scaled.isNull()) {
+                const QImage source(photo);
+                if (source.isNull()) {
+                    std::fprintf(stderr, "cannot read the photograph %s\n", qPrintable(photo));
+                    return 1;
+                }
+                scaled = source.scaled(6000, 4000, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            }
+            const QImage image = SourceFor(c.kind, scaled);
+            if (c.kind == Kind::Rgb16) {
+                const std::vector<uint16_t> rgb48 = PackRgb48(image);
+                WritePng(path + ".tmp", image.width(), image.height(), c.kind, {}, [&](int y) {
+                    return reinterpret_cast<const uint8_t *>(rgb48.data() + std::size_t(y) * image.width() * 3);
+                });
+            } else {
+                WritePng(path + ".tmp", image.width(), image.height(), c.kind, image.colorTable(),
+                         [&](int y) { return image.constScanLine(y); });
+            }
+            QFile::rename(path + ".tmp", path);
+        }
+        const ImageData data = ReadImageData(path);
+        std::vector<uint8_t> out(data.inflatedSize);
+        const double inflateMs = BestMs(runs, [&] {
+            uLongf length = uLongf(out.size());
+            return uncompress(out.data(), &length, data.compressed.data(), uLong(data.compressed.size())) == Z_OK;
+        });
+        const double stdMs = BestMs(runs, [&] { return decoder.LoadFile(path, true); });
+        const double libpngMs = BestMs(runs, [&] { return DecodeLibpng(path); });
+        std::printf("%-28s %8.1f %10.1f %10.1f %10.1f %10.2f %12.2f\n", c.name, QFileInfo(path).size() / 1048576.0, stdMs,
+                    libpngMs, inflateMs, stdMs / libpngMs, stdMs / inflateMs);
+        std::fflush(stdout);
+    }
+    return 0;
+}
