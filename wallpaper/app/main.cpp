@@ -15,6 +15,7 @@
 #include "platform/store/IniSettingsStore.h"
 #include "platform/ui/QtUi.h"
 #include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
 #include "wallpaper/changer/StartUp.h"
@@ -90,11 +91,30 @@ int main(int argc, char **argv)
     QuitOnTerminateSignals(app);
 
     startUp.Begin(app.arguments().mid(1), StoredDesktopColor(store));
-    startUp.ReadSettings();
+    const bool folderMissing = startUp.ReadSettings();
+
+    // The picture folder: the samples' copy in the documents folder at the
+    // first run (or when the folder is gone), else the folder as it is.
+    PictureLibrary library(state, platform);
+    bool folderSetUp = false;
+    if (folderMissing || state.FirstRun) {
+        library.FirstRunSetup();
+        folderSetUp = true;
+    } else {
+        library.ScanPictureFolder();
+    }
+    if (library.PictureCount() == 0 && !folderSetUp) {
+        state.CurrentOrder = 0;
+        library.FirstRunSetup();
+    }
+    library.ReadPictureData();
+
     startUp.FinishLoading();
-    qInfo("WallPaper Pellimore: picture folder %s", qPrintable(state.PictureFolder));
+    qInfo("WallPaper Pellimore: picture folder %s, %d pictures", qPrintable(state.PictureFolder),
+          library.PictureCount());
 
     const int result = app.exec();
     SaveSettings(state, store);
+    library.WritePictureData();
     return result;
 }

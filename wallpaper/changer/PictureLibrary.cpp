@@ -158,6 +158,10 @@ void PictureLibrary::ReadPictureData()
 
 bool PictureLibrary::WritePictureData()
 {
+    // With no pictures listed there is nothing to write; a folder that is
+    // empty for a while keeps the records of the pictures that come back.
+    if (PictureCount() == 0)
+        return true;
     return WriteFileReplacing(PictureDataPath(), FormatPictureData(records_));
 }
 

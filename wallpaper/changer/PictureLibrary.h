@@ -90,7 +90,8 @@ public:
     // pictures): a missing file is built from the names and shuffled; a
     // damaged one keeps its readable lines and is repaired by the merge.
     void ReadPictureData();
-    // Writes every record; false when the file could not be replaced.
+    // Writes every record; false when the file could not be replaced. With
+    // no pictures listed the file is left as it is.
     bool WritePictureData();
     // Writes a fresh file from the names: style 0, the desktop colour, and the
     // list number as the order.

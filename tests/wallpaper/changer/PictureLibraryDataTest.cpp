@@ -170,6 +170,29 @@ TEST_F(PictureLibraryTest, AVanishedPictureIsDroppedAndTheOrderRenewed)
     EXPECT_EQ(ParsePictureData(DataFile()).records, library.Records());
 }
 
+TEST_F(PictureLibraryTest, AFolderEmptyForAWhileKeepsItsLibraryFile)
+{
+    MakeAll({"a.jpg", "b.jpg"});
+    WriteDataFile("\"a.jpg\",1,255,1\r\n\"b.jpg\",2,255,2\r\n");
+    state.CurrentOrder = 1;
+    Start();
+    QDir().rename(folder + "/a.jpg", home + "/a.jpg");
+    QDir().rename(folder + "/b.jpg", home + "/b.jpg");
+    state.Loading = true;
+    library.RefreshPictureList();
+    EXPECT_EQ(library.PictureCount(), 0);
+    EXPECT_TRUE(library.WritePictureData());   // as at shut-down
+    EXPECT_EQ(DataFile(), "\"a.jpg\",1,255,1\r\n\"b.jpg\",2,255,2\r\n");
+
+    // The pictures come back with their styles.
+    QDir().rename(home + "/a.jpg", folder + "/a.jpg");
+    QDir().rename(home + "/b.jpg", folder + "/b.jpg");
+    PictureLibrary restarted(state, platform);
+    restarted.ScanPictureFolder();
+    restarted.ReadPictureData();
+    EXPECT_EQ(restarted.Records()[1], (PictureRecord{"b.jpg", 2, 255, 2}));
+}
+
 TEST_F(PictureLibraryTest, AnUnchangedFolderWritesNothing)
 {
     MakeAll({"a.jpg", "b.jpg"});
