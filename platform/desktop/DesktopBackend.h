@@ -29,6 +29,8 @@ public:
     // The primary screen's size where the backend knows it better than the
     // toolkit (the X server it draws on).
     virtual std::optional<QSize> PrimaryScreenSize() const { return std::nullopt; }
+    // True when the desktop forgets the wallpaper when the session ends.
+    virtual bool ForgetsWallpaperAtLogout() const { return false; }
 };
 
 // "#rrggbb" of a colour.

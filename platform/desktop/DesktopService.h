@@ -47,6 +47,9 @@ public:
     virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) = 0;
     // The name of the desktop this service drives ("GNOME", "plain X11", ...).
     virtual QString BackendName() const = 0;
+    // True when the desktop forgets its wallpaper when the session ends (a
+    // plain X server), so the program shows it again at log-in.
+    virtual bool ForgetsWallpaperAtLogout() const { return false; }
 };
 
 // The animated desktop: a second way to show a wallpaper, which can show an

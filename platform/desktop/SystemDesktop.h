@@ -30,6 +30,7 @@ public:
     void SetBackgroundColor(ColorRef color) override { color_ = color & 0xFFFFFF; }
     DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) override;
     QString BackendName() const override { return backend_->Name(); }
+    bool ForgetsWallpaperAtLogout() const override { return backend_->ForgetsWallpaperAtLogout(); }
 
     // The program's cache folder for fresh copies
     // ($XDG_CACHE_HOME/wallpaper-pellimore).

@@ -14,6 +14,7 @@ public:
     QString Name() const override { return QStringLiteral("plain X11"); }
     DesktopResult Apply(const WallpaperSettings &settings) override;
     std::optional<QSize> PrimaryScreenSize() const override;
+    bool ForgetsWallpaperAtLogout() const override { return true; }
 
 private:
     QString display_;

@@ -10,7 +10,9 @@ namespace pellimore {
 // start asks the first to act.
 class InstanceChannel {
 public:
-    enum class Request { Raise };
+    // Raise: bring the settings window forward. NextWallpaper: change to the
+    // next picture (`WallPaper --next`).
+    enum class Request { Raise, NextWallpaper };
 
     virtual ~InstanceChannel() = default;
 

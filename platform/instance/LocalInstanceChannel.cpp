@@ -18,6 +18,8 @@ QByteArray RequestName(InstanceChannel::Request request)
     switch (request) {
     case InstanceChannel::Request::Raise:
         return "raise";
+    case InstanceChannel::Request::NextWallpaper:
+        return "next";
     }
     return {};
 }
@@ -80,6 +82,8 @@ void LocalInstanceChannel::AcceptConnections()
                 socket->flush();
                 if (line == RequestName(Request::Raise))
                     Deliver(Request::Raise);
+                else if (line == RequestName(Request::NextWallpaper))
+                    Deliver(Request::NextWallpaper);
             }
         });
     }

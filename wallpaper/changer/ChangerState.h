@@ -34,6 +34,19 @@ struct ChangerState {
     // The picture library's positions (see PictureLibrary).
     int SelectedIndex = -1;        // 0-based list position the program works on; -1 none selected
     int CurrentIndex = 0;          // 1-based list number of the current picture; 0 none
+
+    // The desktop and the picture last analysed (see DesktopApply).
+    int DesktopWidth = 0;          // primary screen, device pixels
+    int DesktopHeight = 0;
+    bool LargeFonts = false;       // the screen is not 96 DPI
+    bool LargerThanDesktop = false;
+    bool SmallPicture = false;     // at most half the desktop both ways (designer)
+    bool PendingApply = false;     // a picture is shown in the thumbnail and not yet the wallpaper
+    bool ActiveDesktopFailed = false;
+
+    // The schedule's minute counting (see Schedule).
+    int CheckPeriodMinutes = 60;
+    int MinutesSinceCheck = 0;
 };
 
 }  // namespace pellimore

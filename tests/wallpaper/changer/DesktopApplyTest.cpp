@@ -1,0 +1,275 @@
+// Rendering a picture against a 1024 x 768 desktop: canvas sizes, the drawn
+// rectangle and its margin, the thumbnail, the desktop values and the failure
+// paths of the desktop and the animated desktop.
+#include "tests/wallpaper/changer/ApplyFixture.h"
+
+#include "platform/imageio/PictureLoader.h"
+
+namespace pellimore::test {
+namespace {
+
+constexpr ColorRef kTeal = 0x808000;  // red 0, green 128, blue 128
+
+class DesktopApplyTest : public ApplyFixture {
+protected:
+    // One picture, style and colour set, rendered and applied.
+    const RecordingDesktop::Applied &Render(int width, int height, int style)
+    {
+        const QString path = AddPicture(QStringLiteral("p.bmp"), width, height, QColor(255, 0, 0));
+        Start();
+        library.Records()[0].Style = style;
+        library.Records()[0].BackColor = kTeal;
+        Load(path);
+        apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+        QString error;
+        EXPECT_TRUE(apply.RenderWallpaperBitmap(&error)) << error.toStdString();
+        EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
+        return desktop.AppliedWallpapers().back();
+    }
+};
+
+// The bounding box of the red pixels.
+QRect RedArea(const Bitmap &bitmap)
+{
+    QRect area;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            if (PixelRed(bitmap.At(x, y)) > 128 && PixelGreen(bitmap.At(x, y)) < 100)
+                area |= QRect(x, y, 1, 1);
+        }
+    }
+    return area;
+}
+
+TEST_F(DesktopApplyTest, LargePictureIsFittedWithAMarginOfItsColour)
+{
+    const auto &applied = Render(1600, 1200, kStyleCentered);
+    EXPECT_EQ(applied.path, folder.filePath(QStringLiteral("Wallpaper Pellimore.bmp")));
+    EXPECT_EQ(applied.style, WallpaperStyle::Centered);
+    EXPECT_EQ(applied.color, kTeal);
+    ASSERT_EQ(applied.picture.Width(), 1024);
+    ASSERT_EQ(applied.picture.Height(), 768);
+    EXPECT_EQ(RedArea(applied.picture), QRect(1, 0, 1022, 767));
+    EXPECT_EQ(applied.picture.At(0, 300) & 0xFFFFFF, PixelFromColorRef(kTeal) & 0xFFFFFF);
+    EXPECT_EQ(applied.picture.At(1023, 300) & 0xFFFFFF, PixelFromColorRef(kTeal) & 0xFFFFFF);
+    EXPECT_EQ(applied.picture.At(500, 767) & 0xFFFFFF, PixelFromColorRef(kTeal) & 0xFFFFFF);
+    EXPECT_EQ(DesktopValue(QStringLiteral("TileWallpaper")), QStringLiteral(" 0"));
+    EXPECT_EQ(DesktopValue(QStringLiteral("WallpaperStyle")), QStringLiteral(" 0"));
+    EXPECT_EQ(DesktopValue(QStringLiteral("Wallpaper")), applied.path);
+    EXPECT_EQ(state.DesktopColor, kTeal);
+    EXPECT_TRUE(state.LargerThanDesktop);
+    EXPECT_EQ(apply.Analysis().sizeLabel, QStringLiteral("Image = 1600 x 1200"));
+    EXPECT_EQ(apply.Analysis().sizeLabelColor, 192u);
+    EXPECT_FALSE(apply.Analysis().tiledEnabled);
+    EXPECT_FALSE(apply.Analysis().combineEnabled);
+}
+
+TEST_F(DesktopApplyTest, WidePictureIsFittedByItsWidth)
+{
+    const auto &applied = Render(1920, 1080, kStyleCentered);
+    EXPECT_EQ(applied.picture.Width(), 1024);
+    EXPECT_EQ(applied.picture.Height(), 576);
+    const QRect red = RedArea(applied.picture);
+    EXPECT_EQ(red.width(), 1022);
+    EXPECT_EQ(red.left(), 1);
+}
+
+TEST_F(DesktopApplyTest, SmallerPictureIsSavedUnchanged)
+{
+    const auto &applied = Render(800, 600, kStyleTiled);
+    const PictureResult original = LoadPicture(folder.filePath(QStringLiteral("p.bmp")));
+    ASSERT_TRUE(original.Ok());
+    EXPECT_EQ(applied.picture, original.bitmap);
+    EXPECT_EQ(applied.style, WallpaperStyle::Tiled);
+    EXPECT_EQ(DesktopValue(QStringLiteral("TileWallpaper")), QStringLiteral(" 1"));
+    EXPECT_EQ(apply.Analysis().sizeLabelColor, 16711680u);
+    EXPECT_TRUE(apply.Analysis().tiledEnabled);
+    EXPECT_FALSE(state.LargerThanDesktop);
+}
+
+TEST_F(DesktopApplyTest, ExactFitDisablesTiledAndStretchedAndShowsBlack)
+{
+    Render(1024, 768, kStyleCentered);
+    EXPECT_FALSE(apply.Analysis().tiledEnabled);
+    EXPECT_FALSE(apply.Analysis().stretchedEnabled);
+    EXPECT_FALSE(apply.Analysis().combineEnabled);
+    EXPECT_EQ(apply.Analysis().sizeLabelColor, 0u);
+    EXPECT_EQ(apply.Analysis().sizeLabel, QStringLiteral("Image = 1024 x 768"));
+}
+
+TEST_F(DesktopApplyTest, StretchedLargePictureIsLeftForTheDesktopToStretch)
+{
+    const auto &applied = Render(1600, 1200, kStyleStretched);
+    EXPECT_EQ(applied.picture.Width(), 1600);
+    EXPECT_EQ(applied.picture.Height(), 1200);
+    EXPECT_EQ(applied.style, WallpaperStyle::Stretched);
+    EXPECT_EQ(DesktopValue(QStringLiteral("WallpaperStyle")), QStringLiteral(" 2"));
+}
+
+TEST_F(DesktopApplyTest, ThumbnailShowsThePictureAtItsSizeRelativeToTheDesktop)
+{
+    const QString path = AddPicture(QStringLiteral("p.bmp"), 800, 600, QColor(255, 0, 0));
+    Start();
+    apply.picThumb.SetBackColor(Rgb(0, 0, 255));
+    Load(path);
+    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    // f = 160 / 1024: 125 x 94 at (17, 13).
+    EXPECT_EQ(RedArea(apply.picThumb.Image()), QRect(17, 13, 125, 94));
+    EXPECT_TRUE(state.PendingApply);
+
+    // Larger than the desktop: the fitted canvas fills the thumbnail but a
+    // one-pixel frame.
+    const QString large = AddPicture(QStringLiteral("q.bmp"), 1600, 1200, QColor(255, 0, 0));
+    Load(large);
+    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    const QRect area = RedArea(apply.picThumb.Image());
+    EXPECT_EQ(area.left(), 1);
+    EXPECT_EQ(area.width(), 158);
+    EXPECT_EQ(area.top(), 1);
+}
+
+TEST_F(DesktopApplyTest, DesignerKnowsSmallAndFittedPictures)
+{
+    const QString path = AddPicture(QStringLiteral("p.bmp"), 400, 300);
+    Start();
+    Load(path);
+    apply.AnalysePicture(AnalysisWindow::Designer, apply.picThumb);
+    EXPECT_TRUE(state.SmallPicture);
+    EXPECT_FALSE(apply.Analysis().DesignerFit);
+    Load(AddPicture(QStringLiteral("q.bmp"), 1100, 300));
+    apply.AnalysePicture(AnalysisWindow::Designer, apply.picThumb);
+    EXPECT_FALSE(state.SmallPicture);
+    EXPECT_TRUE(apply.Analysis().DesignerFit);
+}
+
+TEST_F(DesktopApplyTest, TransparentGifIsLaidOverItsColour)
+{
+    const QString gif = TestDataPath(QStringLiteral("gif/peterdn/static_transparent.gif"));
+    const PictureResult loaded = LoadPicture(gif);
+    ASSERT_TRUE(loaded.Ok()) << loaded.error.toStdString();
+    int transparent = 0;
+    for (int y = 0; y < loaded.bitmap.Height(); ++y)
+        for (int x = 0; x < loaded.bitmap.Width(); ++x)
+            transparent += PixelAlpha(loaded.bitmap.At(x, y)) == 0;
+    ASSERT_GT(transparent, 0);
+
+    AddPicture(QStringLiteral("a.bmp"), 10, 10);
+    Start();
+    library.Records()[0].BackColor = Rgb(0, 255, 0);
+    apply.picSource.SetPicture(loaded.bitmap);
+    apply.gifFlags.gifNeedsBackground = true;
+    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    ASSERT_TRUE(apply.RenderWallpaperBitmap());
+    const Bitmap &rendered = desktop.AppliedWallpapers().back().picture;
+    ASSERT_EQ(rendered.Width(), loaded.bitmap.Width());
+    for (int y = 0; y < rendered.Height(); ++y) {
+        for (int x = 0; x < rendered.Width(); ++x) {
+            const Pixel expected = PixelAlpha(loaded.bitmap.At(x, y)) == 0 ? MakePixel(0, 255, 0)
+                                                                          : (loaded.bitmap.At(x, y) | 0xFF000000u);
+            ASSERT_EQ(rendered.At(x, y) | 0xFF000000u, expected) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(DesktopApplyTest, ADesktopThatRefusesIsToldOnceAndTheChangeFails)
+{
+    const QString path = AddPicture(QStringLiteral("p.bmp"), 300, 200);
+    Start();
+    Load(path);
+    desktop.FailWith(QStringLiteral("GNOME desktop: gsettings is not installed"));
+    ui.ExpectMessage(QStringLiteral("The wallpaper could not be set on this desktop.\n\nGNOME desktop: gsettings is not installed"),
+                     kApplicationTitle, MessageResult::Ok)
+        .WithIcon(MessageIcon::Exclamation);
+    QString error;
+    EXPECT_FALSE(apply.RenderWallpaperBitmap(&error));
+    EXPECT_EQ(error, QStringLiteral("GNOME desktop: gsettings is not installed"));
+    EXPECT_FALSE(apply.RenderWallpaperBitmap(&error)) << "no second box";
+    EXPECT_EQ(DesktopValue(QStringLiteral("Wallpaper")), QStringLiteral("<none>"));
+}
+
+TEST_F(DesktopApplyTest, AnimatedDesktopFailureSwitchesToTheDirectMethodForGood)
+{
+    const QString path = AddPicture(QStringLiteral("p.bmp"), 300, 200);
+    Start();
+    Load(path);
+    state.NoActiveDesktop = 0;
+    apply.gifFlags.gifNeedsBackground = true;
+    apply.gifFlags.animatedPreviewShown = true;
+    ui.ExpectMessage(kActiveDesktopText + QStringLiteral("\n") + kNoAnimationText, kActiveDesktopTitle,
+                     MessageResult::Ok)
+        .WithIcon(MessageIcon::Critical);
+    ASSERT_TRUE(apply.RenderWallpaperBitmap());
+    EXPECT_EQ(state.NoActiveDesktop, 1);
+    EXPECT_FALSE(state.ActiveDesktopFailed);
+    EXPECT_FALSE(apply.ActiveDesktopMenuEnabled());
+    EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("AD")), QStringLiteral(" 1"));
+    // The animated picture itself goes to the desktop.
+    EXPECT_EQ(desktop.AppliedWallpapers().back().path, folder.filePath(QStringLiteral("p.bmp")));
+}
+
+TEST_F(DesktopApplyTest, ColourForAllAndTheSavedDesktopColour)
+{
+    AddPicture(QStringLiteral("a.bmp"), 10, 10);
+    AddPicture(QStringLiteral("b.bmp"), 10, 10);
+    Start();
+    int shown = 0;
+    apply.showEntry = [&shown] { ++shown; };
+    apply.SetColorLabel(Rgb(0, 128, 255));
+    ui.ExpectMessage(MessageResult::No).WithDefaultButton(2);
+    apply.ChangeColorForAll();
+    EXPECT_NE(library.Records()[1].BackColor, Rgb(0, 128, 255));
+    ui.ExpectMessage(MessageResult::Yes);
+    apply.ChangeColorForAll();
+    for (const PictureRecord &record : library.Records())
+        EXPECT_EQ(record.BackColor, Rgb(0, 128, 255));
+    EXPECT_EQ(state.DefaultBackColor, Rgb(0, 128, 255));
+    EXPECT_EQ(shown, 1);
+
+    apply.SetDesktopColor(Rgb(0, 128, 255));
+    apply.SaveDesktopColor();
+    EXPECT_EQ(DesktopValue(QStringLiteral("Background")), QStringLiteral("0 128 255"));
+    EXPECT_EQ(desktop.BackgroundColor(), Rgb(0, 128, 255));
+
+    ui.ExpectColor(std::nullopt);
+    apply.ChooseColor();
+    EXPECT_EQ(shown, 1);
+    ui.ExpectColor(Rgb(1, 2, 3));
+    apply.ChooseColor();
+    EXPECT_EQ(library.Records()[0].BackColor, Rgb(1, 2, 3));
+}
+
+TEST_F(DesktopApplyTest, SelectStyleMarksTheOptionAndTheEntry)
+{
+    AddPicture(QStringLiteral("a.bmp"), 10, 10);
+    Start();
+    apply.SelectStyle(2);
+    EXPECT_EQ(library.Records()[0].Style, 2);
+    EXPECT_EQ(apply.Styles().colors[2], StyleOptions::kChosen);
+    EXPECT_EQ(apply.Styles().colors[0], StyleOptions::kNormal);
+}
+
+TEST_F(DesktopApplyTest, ChangeSoundPlaysTheProgramsWaveUnlessSwitchedOff)
+{
+    apply.PlayChangeSound();
+    ASSERT_EQ(sound.Played().size(), 1u);
+    EXPECT_TRUE(sound.Played()[0].endsWith(QStringLiteral("/pellimore.wav")));
+    state.PlaySoundOnChange = 0;
+    apply.PlayChangeSound();
+    EXPECT_EQ(sound.Played().size(), 1u);
+}
+
+TEST_F(DesktopApplyTest, StoredWallpaperIsShownAgain)
+{
+    EXPECT_FALSE(ReapplyStoredWallpaper(store, desktop).Ok());
+    const auto &applied = Render(300, 200, kStyleTiled);
+    apply.SaveDesktopColor();
+    RecordingDesktop fresh;
+    ASSERT_TRUE(ReapplyStoredWallpaper(store, fresh).Ok());
+    ASSERT_EQ(fresh.AppliedWallpapers().size(), 1u);
+    EXPECT_EQ(fresh.AppliedWallpapers()[0].path, applied.path);
+    EXPECT_EQ(fresh.AppliedWallpapers()[0].style, WallpaperStyle::Tiled);
+    EXPECT_EQ(fresh.AppliedWallpapers()[0].color, kTeal);
+}
+
+}  // namespace
+}  // namespace pellimore::test

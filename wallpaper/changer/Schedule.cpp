@@ -1,0 +1,404 @@
+#include "wallpaper/changer/Schedule.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "platform/clock/Clock.h"
+#include "platform/imageio/PictureLoader.h"
+#include "platform/ui/Ui.h"
+#include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/DesktopApply.h"
+#include "wallpaper/changer/PictureLibrary.h"
+#include "wallpaper/changer/Settings.h"
+#include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/codecs/StdPNG.h"
+
+namespace pellimore {
+
+Schedule::Schedule(ChangerState &state, PictureLibrary &library, DesktopApply &apply, const Platform &platform,
+                   QObject *parent)
+    : QObject(parent), state_(state), library_(library), apply_(apply), platform_(platform),
+      png_(std::make_unique<StdPNG>(platform.ui))
+{
+    tmrWhenToChange.setInterval(60000);
+    tmrRefresh.setInterval(30000);
+    tmrRefresh.setSingleShot(true);
+    connect(&tmrWhenToChange, &QTimer::timeout, this, &Schedule::tmrWhenToChange_Timer);
+    connect(&tmrRefresh, &QTimer::timeout, this, &Schedule::tmrRefresh_Timer);
+}
+
+Schedule::~Schedule() = default;
+
+void Schedule::SetControlsFromSettings()
+{
+    const QString &kind = state_.ScheduleKind;
+    if (kind == QLatin1String("Hour"))
+        controls_.selected = ScheduleOption::Hourly;
+    else if (kind == QLatin1String("Week"))
+        controls_.selected = ScheduleOption::Weekly;
+    else if (kind == QLatin1String("Month"))
+        controls_.selected = ScheduleOption::Monthly;
+    else
+        controls_.selected = ScheduleOption::Daily;
+    controls_.hoursEnabled = kind == QLatin1String("Hour");
+    controls_.hoursShown = state_.HourInterval == 24 ? 24 : std::clamp(state_.HourInterval, 1, 8);
+}
+
+bool Schedule::IsDue() const
+{
+    const QDate today = platform_.clock.Today();
+    const std::optional<QDate> next = ParseShortDate(state_.NextChangeDate);
+    const bool dateReached = !next || *next <= today;
+    const QString &kind = state_.ScheduleKind;
+    if (kind == QLatin1String("Hour"))
+        return state_.HourInterval == 24 ? dateReached : true;
+    if (kind == QLatin1String("Daily") || kind == QLatin1String("Month"))
+        return dateReached || state_.FirstRun;
+    if (kind == QLatin1String("Week"))
+        return today.dayOfWeek() == state_.ChangeWeekday || state_.FirstRun;
+    return false;
+}
+
+void Schedule::CheckSchedule()
+{
+    const bool due = IsDue();
+    if (due && !state_.AutoRunStart) {
+        if (ChangeToNextPicture())
+            apply_.PlayChangeSound();
+        ScheduleNextChange();
+    }
+    if (state_.AutoRunStart) {
+        if (due)
+            tmrRefresh.start();
+        state_.AutoRunStart = false;
+        if (showTrayIcon)
+            showTrayIcon();
+    }
+    ClearSurfaces();
+}
+
+void Schedule::ScheduleNextChange()
+{
+    const QDate today = platform_.clock.Today();
+    const QString &kind = state_.ScheduleKind;
+    if (kind == QLatin1String("Daily")) {
+        state_.NextChangeDate = ShortDateText(today.addDays(1));
+    } else if (kind == QLatin1String("Week")) {
+        state_.NextChangeDate = ShortDateText(today.addDays(7));
+    } else if (kind == QLatin1String("Month")) {
+        state_.NextChangeDate = NextMonthDate();
+    } else if (kind == QLatin1String("Hour")) {
+        state_.NextChangeDate = ShortDateText(state_.HourInterval == 24 ? today.addDays(1) : today);
+        state_.MinutesSinceCheck = 0;
+        tmrWhenToChange.start();
+    }
+}
+
+QString Schedule::NextMonthDate() const
+{
+    const QString digits = platform_.clock.Today().toString(QStringLiteral("yyyyMMdd"));
+    const QString year = digits.left(4);
+    const QString month = digits.mid(4, 2);
+    QString lastDay = QStringLiteral("31");
+    if (month == QLatin1String("04") || month == QLatin1String("06") || month == QLatin1String("09") ||
+        month == QLatin1String("11")) {
+        lastDay = QStringLiteral("30");
+    } else if (month == QLatin1String("02")) {
+        const int y = year.toInt();
+        lastDay = (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? QStringLiteral("29") : QStringLiteral("28");
+    }
+    const QDate last = QDate::fromString(year + QLatin1Char('-') + month + QLatin1Char('-') + lastDay, Qt::ISODate);
+    return ShortDateText(last.addDays(1));
+}
+
+bool Schedule::LoadCurrentPicture(bool platformLoaderOnly, QString *error)
+{
+    const PictureRecord *entry = apply_.CurrentEntry();
+    if (!entry) {
+        *error = QStringLiteral("the picture list has no entry for this place in the play order");
+        return false;
+    }
+    const QString path = PicturePath(state_.PictureFolder, entry->FileName);
+    if (platformLoaderOnly) {
+        PictureResult loaded = LoadPicture(path);
+        if (!loaded.Ok()) {
+            *error = loaded.error;
+            return false;
+        }
+        apply_.picSource.ClearPicture();
+        apply_.picSource.SetPicture(loaded.bitmap);
+        return true;
+    }
+    const LoadByTypeResult loaded = LoadPictureByType(path, apply_.picSource, *png_);
+    if (!loaded.ok) {
+        *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
+        return false;
+    }
+    return true;
+}
+
+bool Schedule::Recover(QString *error)
+{
+    library_.ScanPictureFolder();
+    library_.MergePictureRecords();
+    // A picture that has gone takes its place in the order with it; the
+    // order's place still names a picture while the list is not empty.
+    if (state_.CurrentIndex < 1 && library_.PictureCount() > 0) {
+        state_.CurrentOrder = std::clamp(state_.CurrentOrder, 1, library_.PictureCount());
+        state_.CurrentIndex = library_.IndexOfOrder(state_.CurrentOrder);
+    }
+    if (state_.CurrentIndex < 1 || state_.CurrentIndex > library_.PictureCount()) {
+        *error = QStringLiteral("the picture is no longer in the folder");
+        return false;
+    }
+    state_.SelectedIndex = state_.CurrentIndex - 1;
+    return LoadCurrentPicture(true, error);
+}
+
+void Schedule::Fail(const QString &fileName, const QString &reason)
+{
+    lastError_ = QStringLiteral("cannot load %1: %2").arg(fileName, reason);
+    platform_.ui.Message(QStringLiteral("The picture \"%1\" could not be loaded, so the wallpaper was not changed.\n\n%2")
+                             .arg(fileName, reason),
+                         MessageIcon::Exclamation, kApplicationTitle);
+    ClearSurfaces();
+}
+
+bool Schedule::ChangeToNextPicture()
+{
+    lastError_.clear();
+    const int count = library_.PictureCount();
+    if (count == 1) {
+        lastError_ = kNeedMoreWallpaperText;
+        platform_.ui.Message(kNeedMoreWallpaperText, MessageIcon::None, kNeedMoreWallpaperTitle);
+        return false;
+    }
+    if (count == 0) {
+        lastError_ = QStringLiteral("there are no pictures in the folder %1").arg(state_.PictureFolder);
+        return false;
+    }
+    state_.CurrentOrder += 1;
+    if (state_.CurrentOrder > count) {
+        library_.ShuffleOrder();
+        state_.CurrentOrder = 1;
+    }
+    state_.CurrentIndex = library_.IndexOfOrder(state_.CurrentOrder);
+    state_.SelectedIndex = state_.CurrentIndex - 1;
+    const PictureRecord *entry = apply_.CurrentEntry();
+    QString fileName = entry ? entry->FileName : QString();
+
+    // The error path runs once: a rescan, and the same entry loaded again.
+    bool recovered = false;
+    QString error;
+    auto recover = [&]() {
+        if (recovered)
+            return false;
+        recovered = true;
+        if (Recover(&error))
+            return true;
+        if (const PictureRecord *now = apply_.CurrentEntry())
+            fileName = now->FileName;
+        return false;
+    };
+
+    if (!LoadCurrentPicture(false, &error) && !recover()) {
+        Fail(fileName, error);
+        return false;
+    }
+    apply_.AnalysePicture(AnalysisWindow::Main, apply_.picThumb);
+    apply_.gifFlags.gifNeedsBackground = false;
+    if (apply_.gifFlags.animatedPreviewShown) {
+        apply_.gifFlags.animatedPreviewShown = false;
+        if (apply_.stopAnimatedPreview)
+            apply_.stopAnimatedPreview();
+    }
+    if (const PictureRecord *current = apply_.CurrentEntry(); current && PictureType(current->FileName) == QLatin1String("GIF")) {
+        GifInspectionHost host{platform_.ui, apply_.gifFlags, state_.NoActiveDesktop == 1, {}, showAnimatedPreview};
+        try {
+            InspectGif(PicturePath(state_.PictureFolder, current->FileName), host);
+        } catch (const PictureReadError &failure) {
+            error = failure.reason;
+            if (!recover()) {
+                Fail(current->FileName, error);
+                return false;
+            }
+        }
+    }
+    if (!apply_.RenderWallpaperBitmap(&error)) {
+        lastError_ = error;
+        if (!apply_.FailureShown())
+            platform_.ui.Message(QStringLiteral("The wallpaper could not be changed.\n\n") + error,
+                                 MessageIcon::Exclamation, kApplicationTitle);
+        ClearSurfaces();
+        return false;
+    }
+    ClearSurfaces();
+    return true;
+}
+
+void Schedule::ClearSurfaces()
+{
+    apply_.picSource.ClearPicture();
+    apply_.picThumb.ClearPicture();
+    apply_.picEffect.ClearPicture();
+    state_.PendingApply = false;
+}
+
+void Schedule::ReadScheduleOptions()
+{
+    if (state_.Loading)
+        return;
+    controls_.hoursEnabled = false;
+    controls_.daysEnabled = false;
+    controls_.monthLabelVisible = false;
+    switch (controls_.selected) {
+    case ScheduleOption::Daily:
+        state_.ScheduleKind = QStringLiteral("Daily");
+        break;
+    case ScheduleOption::Weekly:
+        controls_.daysEnabled = true;
+        state_.ScheduleKind = QStringLiteral("Week");
+        break;
+    case ScheduleOption::Monthly: {
+        state_.ScheduleKind = QStringLiteral("Month");
+        const std::optional<QDate> next = ParseShortDate(state_.NextChangeDate);
+        controls_.monthLabelVisible = true;
+        controls_.monthLabel = next ? next->toString(QStringLiteral("MM/dd/yy")) : state_.NextChangeDate;
+        break;
+    }
+    case ScheduleOption::Hourly:
+        controls_.hoursEnabled = true;
+        state_.ScheduleKind = QStringLiteral("Hour");
+        state_.CheckPeriodMinutes = state_.HourInterval * 60;
+        break;
+    }
+}
+
+void Schedule::optDaily_Click()
+{
+    controls_.selected = ScheduleOption::Daily;
+    if (state_.Loading)
+        return;
+    state_.NextChangeDate = ShortDateText(platform_.clock.Today().addDays(1));
+    ReadScheduleOptions();
+}
+
+void Schedule::optWeekly_Click()
+{
+    controls_.selected = ScheduleOption::Weekly;
+    if (state_.Loading)
+        return;
+    state_.NextChangeDate = ShortDateText(platform_.clock.Today().addDays(7));
+    ReadScheduleOptions();
+}
+
+void Schedule::optHourly_Click()
+{
+    controls_.selected = ScheduleOption::Hourly;
+    if (state_.Loading)
+        return;
+    state_.NextChangeDate = ShortDateText(platform_.clock.Today());
+    ReadScheduleOptions();
+    if (state_.HourInterval == 24)
+        state_.NextChangeDate = ShortDateText(platform_.clock.Today().addDays(1));
+}
+
+void Schedule::optMonthly_Click()
+{
+    controls_.selected = ScheduleOption::Monthly;
+    if (state_.Loading)
+        return;
+    state_.NextChangeDate = NextMonthDate();
+    ReadScheduleOptions();
+}
+
+void Schedule::cboHours_Click(int hours)
+{
+    if (!((hours >= 1 && hours <= 8) || hours == 24))
+        return;
+    controls_.hoursShown = hours;
+    if (state_.Loading)
+        return;
+    state_.HourInterval = hours;
+}
+
+void Schedule::cboDays_Click(int position)
+{
+    if (position < 0 || position > 6 || state_.Loading)
+        return;
+    state_.ChangeWeekday = position + 1;
+}
+
+void Schedule::StartSchedule()
+{
+    if (library_.PictureCount() == 0) {
+        library_.ReportEmptyFolder(false);
+        return;
+    }
+    if (state_.ScheduleKind == QLatin1String("Hour"))
+        state_.HourInterval = controls_.hoursShown;
+    ReadScheduleOptions();
+    if (state_.HourInterval != 24)
+        state_.MinutesSinceCheck = 0;
+    if (state_.PendingApply) {
+        apply_.RenderWallpaperBitmap();
+        if (state_.ScheduleKind == QLatin1String("Hour"))
+            tmrWhenToChange.start();
+        state_.PendingApply = false;
+    } else {
+        CheckSchedule();
+    }
+    SaveSettings(state_, platform_.store);
+    apply_.SaveDesktopColor();
+    if (reminderWanted && reminderWanted() && showReminder)
+        showReminder();
+    if (apply_.gifFlags.animatedPreviewShown) {
+        apply_.gifFlags.animatedPreviewShown = false;
+        if (apply_.stopAnimatedPreview)
+            apply_.stopAnimatedPreview();
+    }
+    if (showTrayIcon)
+        showTrayIcon();
+}
+
+bool Schedule::NextWallpaper()
+{
+    tmrWhenToChange.stop();
+    const bool changed = ChangeToNextPicture();
+    if (changed)
+        apply_.PlayChangeSound();
+    ScheduleNextChange();
+    return changed;
+}
+
+void Schedule::tmrWhenToChange_Timer()
+{
+    state_.MinutesSinceCheck += 1;
+    if (state_.MinutesSinceCheck < state_.CheckPeriodMinutes)
+        return;
+    state_.MinutesSinceCheck = 0;
+    if (state_.PendingApply) {
+        // The picture the user last looked at becomes the wallpaper, once.
+        apply_.RenderWallpaperBitmap();
+        state_.PendingApply = false;
+    } else {
+        CheckSchedule();
+    }
+}
+
+void Schedule::tmrRefresh_Timer()
+{
+    tmrRefresh.stop();
+    const bool changed = ChangeToNextPicture();
+    ScheduleNextChange();
+    SaveSettings(state_, platform_.store);
+    apply_.SaveDesktopColor();
+    if (state_.NoActiveDesktop == 0 && notifyShell)
+        notifyShell();
+    if (changed)
+        apply_.PlayChangeSound();
+}
+
+}  // namespace pellimore

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace pellimore {
+
+struct ChangerState;
+struct Platform;
+class DesktopApply;
+class PictureLibrary;
+class StdPNG;
+
+inline const QString kNeedMoreWallpaperTitle = QStringLiteral("Need more wallpaper");
+inline const QString kNeedMoreWallpaperText = QStringLiteral(
+    "Unable to change the current wallpaper because there is only one wallpaper picture in the wallpaper folder.");
+
+// The four schedule options of the main window.
+enum class ScheduleOption { Hourly, Daily, Weekly, Monthly };
+
+// What the schedule controls show (the main window lays them out).
+struct ScheduleControls {
+    ScheduleOption selected = ScheduleOption::Daily;
+    bool hoursEnabled = false;   // cboHours
+    bool daysEnabled = false;    // cboDays
+    int hoursShown = 1;          // the number cboHours shows: 1..8 or 24
+    bool monthLabelVisible = false;
+    QString monthLabel;          // lblMonth: NextChangeDate as mm/dd/yy
+};
+
+// The change schedule: the due test, the next due date, the change to the
+// next picture of the play order with its error path, the option handlers and
+// the two timers (the minute timer of the hourly kind and the one-shot
+// delayed change of an autorun start).
+class Schedule : public QObject {
+    Q_OBJECT
+
+public:
+    Schedule(ChangerState &state, PictureLibrary &library, DesktopApply &apply, const Platform &platform,
+             QObject *parent = nullptr);
+    ~Schedule() override;
+
+    QTimer tmrWhenToChange;  // 60 s, the hourly kind
+    QTimer tmrRefresh;       // 30 s, once, after an autorun start
+
+    ScheduleControls &Controls() { return controls_; }
+    const ScheduleControls &Controls() const { return controls_; }
+    // Sets the controls from the settings, as the start-up does.
+    void SetControlsFromSettings();
+
+    bool IsDue() const;
+    void CheckSchedule();
+    void ScheduleNextChange();
+    // Makes the next picture of the play order the wallpaper; true when the
+    // wallpaper changed. A failure has been told to the user; the reason is
+    // also kept in LastError().
+    bool ChangeToNextPicture();
+    void ReadScheduleOptions();
+    QString NextMonthDate() const;
+    void StartSchedule();
+    // The tray's "Next Wallpaper"; true when the wallpaper changed.
+    bool NextWallpaper();
+
+    // Option and list clicks.
+    void optHourly_Click();
+    void optDaily_Click();
+    void optWeekly_Click();
+    void optMonthly_Click();
+    void cboHours_Click(int hours);
+    void cboDays_Click(int position);
+
+    void tmrWhenToChange_Timer();
+    void tmrRefresh_Timer();
+
+    const QString &LastError() const { return lastError_; }
+
+    // What the main window does for the schedule (all optional).
+    std::function<void()> showTrayIcon;      // icon into the notification area, window hidden
+    std::function<void()> showReminder;      // the reminder window after Start, when wanted
+    std::function<void()> notifyShell;       // the shell learns that everything changed
+    std::function<bool()> reminderWanted;    // "Show Start WP Reminder" is checked
+    std::function<bool()> showAnimatedPreview;  // shows the current GIF animated; true when shown
+
+private:
+    // Loads the current entry into picSource by its type; false with a reason.
+    bool LoadCurrentPicture(bool platformLoaderOnly, QString *error);
+    // The error path: rescan, merge, load the entry at CurrentIndex again.
+    bool Recover(QString *error);
+    void ClearSurfaces();
+    void Fail(const QString &fileName, const QString &reason);
+
+    ChangerState &state_;
+    PictureLibrary &library_;
+    DesktopApply &apply_;
+    const Platform &platform_;
+    std::unique_ptr<StdPNG> png_;
+    ScheduleControls controls_;
+    QString lastError_;
+};
+
+}  // namespace pellimore
