@@ -618,12 +618,14 @@ QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
         out.append('\0');
     }
     IndexFinder finder(table);
-    QByteArray row(qsizetype(stride), '\0');
+    // Rows bottom-up, written in place after the headers; padding stays 0.
+    const qsizetype headerBytes = out.size();
+    out.resize(qsizetype(fileSize), '\0');
+    auto *rows = reinterpret_cast<uint8_t *>(out.data() + headerBytes);
+    const int w = bitmap.Width();
     for (int y = bitmap.Height() - 1; y >= 0; --y) {
         const Pixel *src = bitmap.Row(y);
-        uint8_t *dst = reinterpret_cast<uint8_t *>(row.data());
-        std::fill(dst, dst + stride, 0);
-        const int w = bitmap.Width();
+        uint8_t *dst = rows + std::size_t(bitmap.Height() - 1 - y) * stride;
         switch (bits) {
         case 1:
         case 4:
@@ -634,17 +636,17 @@ QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
             break;
         }
         case 24:
-            for (int x = 0; x < w; ++x) {
-                dst[3 * x] = PixelBlue(src[x]);
-                dst[3 * x + 1] = PixelGreen(src[x]);
-                dst[3 * x + 2] = PixelRed(src[x]);
+            for (int x = 0; x < w; ++x, dst += 3) {
+                const Pixel p = src[x];
+                dst[0] = uint8_t(p);
+                dst[1] = uint8_t(p >> 8);
+                dst[2] = uint8_t(p >> 16);
             }
             break;
         default:
             std::memcpy(dst, src, std::size_t(w) * 4);
             break;
         }
-        out.append(row);
     }
     return out;
 }

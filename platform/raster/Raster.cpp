@@ -219,6 +219,57 @@ void StretchNearest(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &s
     }
 }
 
+// Horizontal taps laid out densely, taps per pixel fixed (short ones padded
+// with weight 0), offsets already in acc units, for a branch-free inner loop.
+struct DenseTaps {
+    int perPixel = 1;
+    std::vector<uint32_t> offset;
+    std::vector<uint32_t> weight;
+};
+
+DenseTaps Densify(const AxisTaps &taps, int base)
+{
+    DenseTaps dense;
+    const std::size_t n = taps.first.size() - 1;
+    for (std::size_t i = 0; i < n; ++i)
+        dense.perPixel = std::max(dense.perPixel, taps.first[i + 1] - taps.first[i]);
+    dense.offset.assign(n * std::size_t(dense.perPixel), 0);
+    dense.weight.assign(n * std::size_t(dense.perPixel), 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (int t = taps.first[i], k = 0; t < taps.first[i + 1]; ++t, ++k) {
+            dense.offset[i * std::size_t(dense.perPixel) + std::size_t(k)] = uint32_t(taps.index[std::size_t(t)] - base) * 4;
+            dense.weight[i * std::size_t(dense.perPixel) + std::size_t(k)] = uint32_t(taps.weight[std::size_t(t)]);
+        }
+    }
+    return dense;
+}
+
+// One destination row from the vertically filtered source row acc. T is the
+// number of taps per pixel when known at compile time (0: dense.perPixel).
+template <int T, typename Op>
+void FilterRow(Pixel *d, int x0, int x1, const uint32_t *acc, const DenseTaps &dense, Op op)
+{
+    const int taps = T > 0 ? T : dense.perPixel;
+    const uint32_t *offset = dense.offset.data();
+    const uint32_t *weight = dense.weight.data();
+    constexpr int shift = kWeightBits + 8;
+    constexpr uint32_t half = 1u << (shift - 1);
+    for (int x = x0; x < x1; ++x, offset += taps, weight += taps) {
+        uint32_t b = half, g = half, r = half, a = half;
+        for (int t = 0; t < taps; ++t) {
+            const uint32_t *p = acc + offset[t];
+            const uint32_t w = weight[t];
+            b += w * p[0];
+            g += w * p[1];
+            r += w * p[2];
+            a += w * p[3];
+        }
+        const Pixel out = std::min<uint32_t>(b >> shift, 255) | (std::min<uint32_t>(g >> shift, 255) << 8) |
+                          (std::min<uint32_t>(r >> shift, 255) << 16) | (std::min<uint32_t>(a >> shift, 255) << 24);
+        d[x] = op(d[x], out);
+    }
+}
+
 template <typename Op>
 void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &src, const AxisTaps &cols,
                      const AxisTaps &rows, Op op)
@@ -230,6 +281,7 @@ void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &
         cMax = std::max(cMax, idx);
     }
     const int span = cMax - cMin + 1;
+    const DenseTaps dense = Densify(cols, cMin);
     // Vertically filtered source row, 4 channels, in units of 1/256.
     std::vector<uint32_t> acc(std::size_t(span) * 4);
     for (int y = y0; y < y1; ++y) {
@@ -238,28 +290,18 @@ void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &
         for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
             const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
             const uint8_t *s = reinterpret_cast<const uint8_t *>(src.Row(rows.index[std::size_t(t)]) + cMin);
+            uint32_t *a = acc.data();
             for (int c = 0; c < span * 4; ++c)
-                acc[std::size_t(c)] += wgt * s[c];
+                a[c] += wgt * s[c];
         }
         for (auto &a : acc)
             a = (a + 32) >> 6;
         Pixel *d = dst.Row(y);
-        for (int x = x0; x < x1; ++x) {
-            const std::size_t rx = std::size_t(x - x0);
-            uint32_t sum[4] = {0, 0, 0, 0};
-            for (int t = cols.first[rx]; t < cols.first[rx + 1]; ++t) {
-                const uint32_t wgt = uint32_t(cols.weight[std::size_t(t)]);
-                const uint32_t *a = &acc[std::size_t(cols.index[std::size_t(t)] - cMin) * 4];
-                sum[0] += wgt * a[0];
-                sum[1] += wgt * a[1];
-                sum[2] += wgt * a[2];
-                sum[3] += wgt * a[3];
-            }
-            constexpr int shift = kWeightBits + 8;
-            constexpr uint32_t half = 1u << (shift - 1);
-            auto channel = [&](int c) { return std::min<uint32_t>((sum[c] + half) >> shift, 255); };
-            const Pixel p = channel(0) | (channel(1) << 8) | (channel(2) << 16) | (channel(3) << 24);
-            d[x] = op(d[x], p);
+        switch (dense.perPixel) {
+        case 1: FilterRow<1>(d, x0, x1, acc.data(), dense, op); break;
+        case 2: FilterRow<2>(d, x0, x1, acc.data(), dense, op); break;
+        case 3: FilterRow<3>(d, x0, x1, acc.data(), dense, op); break;
+        default: FilterRow<0>(d, x0, x1, acc.data(), dense, op); break;
         }
     }
 }

@@ -1,0 +1,110 @@
+// The raster primitives that run on whole-desktop bitmaps, each beside a peer
+// doing the same work in the same run:
+//   halftone StretchBlt shrink and enlarge  vs  QImage::scaled (smooth)
+//   BMP encode and decode                   vs  Qt's BMP writer and reader
+//   GradientFill (vertical, triangles)      vs  QPainter with a QLinearGradient
+// Prints best-of-N times and our time / peer time.
+//
+//     raster_bench [--runs N] [--photo FILE]
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+#include "platform/imageio/PictureLoader.h"
+#include "platform/raster/BmpFile.h"
+#include "platform/raster/Raster.h"
+
+using namespace pellimore;
+
+namespace {
+
+double BestSeconds(int runs, const std::function<void()> &run)
+{
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
+    }
+    return best;
+}
+
+void Report(const char *what, double ours, double peer)
+{
+    std::printf("%-44s ours %8.1f ms   peer %8.1f ms   ratio %5.2f\n", what, ours * 1e3, peer * 1e3, ours / peer);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    int runs = 5;
+    QString photo = QStringLiteral(PELLIMORE_TESTDATA_DIR) + "/photos/Bridge_by_Sander_Klootwijk.jpg";
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--runs")
+            runs = std::max(1, args[i + 1].toInt());
+        else if (args[i] == "--photo")
+            photo = args[i + 1];
+    }
+    const PictureResult loaded = LoadPicture(photo);
+    if (!loaded.Ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error));
+        return 1;
+    }
+    const Bitmap &source = loaded.bitmap;
+    const QImage sourceImage = source.ToImage();
+    std::printf("photo %dx%d, best of %d runs\n", source.Width(), source.Height(), runs);
+
+    Bitmap desktop(1920, 1080, 24);
+    Report("halftone shrink to 1920x1080", BestSeconds(runs, [&] {
+               StretchBlt(desktop, 0, 0, 1920, 1080, source, 0, 0, source.Width(), source.Height(),
+                          StretchMode::Halftone);
+           }),
+           BestSeconds(runs, [&] { (void)sourceImage.scaled(1920, 1080, Qt::IgnoreAspectRatio, Qt::SmoothTransformation); }));
+
+    Bitmap small(640, 400, 24);
+    StretchBlt(small, 0, 0, 640, 400, source, 0, 0, source.Width(), source.Height(), StretchMode::Halftone);
+    const QImage smallImage = small.ToImage();
+    Report("halftone enlarge 640x400 to 1920x1200", BestSeconds(runs, [&] {
+               Bitmap big(1920, 1200, 24);
+               StretchBlt(big, 0, 0, 1920, 1200, small, 0, 0, 640, 400, StretchMode::Halftone);
+           }),
+           BestSeconds(runs, [&] { (void)smallImage.scaled(1920, 1200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation); }));
+
+    const QImage desktopImage = desktop.ToImage().convertToFormat(QImage::Format_RGB32);
+    QByteArray bmp;
+    Report("BMP encode 1920x1080 24-bit", BestSeconds(runs, [&] { bmp = EncodeBmp(desktop); }), BestSeconds(runs, [&] {
+               QBuffer buffer;
+               buffer.open(QIODevice::WriteOnly);
+               desktopImage.save(&buffer, "BMP");
+           }));
+    Report("BMP decode 1920x1080 24-bit", BestSeconds(runs, [&] { (void)DecodeBmp(bmp); }),
+           BestSeconds(runs, [&] { (void)QImage::fromData(bmp, "BMP"); }));
+
+    const TriVertex v[2] = {MakeTriVertex(0, 0, Rgb(30, 90, 200)), MakeTriVertex(1920, 1080, Rgb(0, 0, 0))};
+    const GradientRect rect[1] = {{0, 1}};
+    QImage painted(1920, 1080, QImage::Format_RGB32);
+    Report("vertical gradient 1920x1080", BestSeconds(runs, [&] { GradientFill(desktop, v, rect, GradientFillMode::RectV); }),
+           BestSeconds(runs, [&] {
+               QPainter p(&painted);
+               QLinearGradient g(0, 0, 0, 1080);
+               g.setColorAt(0, QColor(30, 90, 200));
+               g.setColorAt(1, Qt::black);
+               p.fillRect(painted.rect(), g);
+           }));
+    return 0;
+}
