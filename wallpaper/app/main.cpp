@@ -2,11 +2,18 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTextStream>
 
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 #include "platform/Platform.h"
+#include "platform/desktop/ProcessRunner.h"
+#include "platform/desktop/SessionDetect.h"
+#include "platform/desktop/SystemDesktop.h"
+#include "platform/desktop/X11Root.h"
+#include "platform/sound/SystemSound.h"
 #include "platform/clock/ProgramRandom.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/help/BrowserHelpService.h"
@@ -15,6 +22,9 @@
 #include "platform/store/IniSettingsStore.h"
 #include "platform/ui/QtUi.h"
 #include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/DesktopApply.h"
+#include "wallpaper/changer/NextCommand.h"
+#include "wallpaper/changer/Schedule.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
@@ -62,6 +72,42 @@ ColorRef StoredDesktopColor(const SettingsStore &store)
     return Rgb(byte(parts[0]), byte(parts[1]), byte(parts[2]));
 }
 
+// The desktop backend: PELLIMORE_DESKTOP, else the setting "Backend" of
+// section "Desktop", else what the session says it is.
+std::unique_ptr<SystemDesktop> MakeSystemDesktop(const SettingsStore &store, ProcessRunner &runner)
+{
+    const DesktopKind kind =
+        ChooseDesktopKind(SessionEnvironment::FromProcess(),
+                          store.GetSetting(kApplicationName, kDesktopSection, QStringLiteral("Backend")),
+                          [] { return FindDesktopWindow(QString()); });
+    return std::make_unique<SystemDesktop>(MakeDesktopBackend(kind, runner, SystemDesktop::DefaultRuntimeFolder()),
+                                           StoredDesktopColor(store), SystemDesktop::DefaultCacheFolder());
+}
+
+// `WallPaper --next`: the running instance changes the picture, or this
+// process does it once. Exit status 0 when the wallpaper was applied.
+int RunNextCommand(const Platform &platform, InstanceChannel &instance, ProcessRunner &runner)
+{
+    QTextStream err(stderr);
+    if (!instance.ClaimFirstInstance()) {
+        if (instance.SendToFirstInstance(InstanceChannel::Request::NextWallpaper))
+            return 0;
+        err << "WallPaper: the running WallPaper did not answer\n";
+        return 1;
+    }
+    QuietUi quiet;
+    const Platform quietPlatform{platform.store, quiet, platform.shell, platform.clock, platform.random,
+                                 platform.help};
+    std::unique_ptr<SystemDesktop> desktop = MakeSystemDesktop(platform.store, runner);
+    UnavailableActiveDesktop activeDesktop;
+    SystemSound sound(runner);
+    ChangerState state;
+    const NextCommandResult result = RunNextWallpaperOnce(state, quietPlatform, *desktop, activeDesktop, sound);
+    if (result.exitCode != 0)
+        err << "WallPaper: " << result.reason << "\n";
+    return result.exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -80,14 +126,17 @@ int main(int argc, char **argv)
     Platform platform{store, ui, shell, clock, random, help};
     LocalInstanceChannel instance(QStringLiteral("WallPaper"));
 
+    SystemProcessRunner runner;
+    if (app.arguments().mid(1).contains(QStringLiteral("--next")))
+        return RunNextCommand(platform, instance, runner);
+
     ChangerState state;
     StartUp startUp(state, platform, instance, QApplication::applicationFilePath());
     if (!startUp.ClaimFirstInstance())
         return 0;
-    instance.SetRequestHandler([](InstanceChannel::Request request) {
-        if (request == InstanceChannel::Request::Raise)
-            qInfo("WallPaper Pellimore: raise request received");
-    });
+    std::unique_ptr<SystemDesktop> desktop = MakeSystemDesktop(store, runner);
+    UnavailableActiveDesktop activeDesktop;
+    SystemSound sound(runner);
     QuitOnTerminateSignals(app);
 
     startUp.Begin(app.arguments().mid(1), StoredDesktopColor(store));
@@ -109,9 +158,31 @@ int main(int argc, char **argv)
     }
     library.ReadPictureData();
 
+    DesktopApply apply(state, library, platform, *desktop, activeDesktop, sound);
+    apply.MeasureDesktop();
+    Schedule schedule(state, library, apply, platform);
+    schedule.SetControlsFromSettings();
+    instance.SetRequestHandler([&schedule](InstanceChannel::Request request) {
+        if (request == InstanceChannel::Request::Raise)
+            qInfo("WallPaper Pellimore: raise request received");
+        else if (request == InstanceChannel::Request::NextWallpaper)
+            schedule.NextWallpaper();
+    });
+
     startUp.FinishLoading();
-    qInfo("WallPaper Pellimore: picture folder %s, %d pictures", qPrintable(state.PictureFolder),
-          library.PictureCount());
+    if (state.FirstRun)
+        schedule.optDaily_Click();
+    schedule.ReadScheduleOptions();
+    qInfo("WallPaper Pellimore: picture folder %s, %d pictures, desktop %s", qPrintable(state.PictureFolder),
+          library.PictureCount(), qPrintable(desktop->BackendName()));
+    if (state.AutoRunStart) {
+        // A plain X server forgot the root picture when the last session
+        // ended: show the stored one again, whether or not a change is due.
+        if (desktop->ForgetsWallpaperAtLogout())
+            ReapplyStoredWallpaper(store, *desktop);
+        if (library.PictureCount() > 0)
+            schedule.CheckSchedule();
+    }
 
     const int result = app.exec();
     SaveSettings(state, store);

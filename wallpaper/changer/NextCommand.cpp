@@ -58,6 +58,8 @@ NextCommandResult RunNextWallpaperOnce(ChangerState &state, const Platform &plat
     SaveSettings(state, platform.store);
     library.WritePictureData();
     if (changed)
+        apply.SaveDesktopColor();
+    if (changed)
         return {};
     QString reason = schedule.LastError();
     if (reason.isEmpty())
