@@ -7,7 +7,7 @@ scripts/install-deps.sh
 
 # One virtual X server for the tests that need a real one (root window, screen saver windows).
 display=:97
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 export PELLIMORE_X_DISPLAY=$display
