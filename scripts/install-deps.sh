@@ -7,7 +7,8 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool imagemagick
     libjpeg-turbo-progs
-    libxcb1-dev
+    libxcb1-dev libxcb-randr0-dev x11-xserver-utils
+    dbus libglib2.0-bin gsettings-desktop-schemas
 )
 missing=()
 for p in "${packages[@]}"; do
