@@ -53,7 +53,7 @@ Bitmap Bitmap::FromImage(const QImage &source)
     if (source.isNull())
         return Bitmap();
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    Bitmap bitmap(image.width(), image.height(), image.hasAlphaChannel() ? 32 : 24);
+    Bitmap bitmap(image.width(), image.height(), source.hasAlphaChannel() ? 32 : 24);
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(bitmap.Row(y), image.constScanLine(y), std::size_t(bitmap.Stride()));
     return bitmap;
