@@ -97,6 +97,13 @@ bool GifPlayer::LoadGIF(const QString &gifFileName)
         lastLoadError_ = error;
         return false;
     }
+    return AdoptGIF(std::move(loaded));
+}
+
+bool GifPlayer::AdoptGIF(GifFile &&loaded)
+{
+    if (!loaded.IsLoaded())
+        return false;
     lastLoadError_.clear();
     UnloadGIF(false);
     file_ = std::move(loaded);

@@ -46,6 +46,8 @@ public:
     // takes the file's loop count, the control resizes and frame 1 shows. On
     // failure nothing changes and LastLoadError() says why.
     bool LoadGIF(const QString &gifFileName);
+    // The same with a GIF the host has read already; an unloaded one is refused.
+    bool AdoptGIF(GifFile &&loaded);
     QString LastLoadError() const { return lastLoadError_; }
     // Stops the animation, closes the file (deleting it when it is a
     // temporary copy) and forgets the GIF; bDeleteDCs also releases the saved

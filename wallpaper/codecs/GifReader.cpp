@@ -1,5 +1,6 @@
 #include "wallpaper/codecs/GifReader.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
@@ -318,9 +319,9 @@ GifFile &GifFile::operator=(GifFile &&) noexcept = default;
 bool GifFile::Load(const QString &path, QString *error, const GifLimits &limits)
 {
     const QFileInfo info(path);
-    if (!info.isFile() || info.size() < kMinimumFileSize) {
+    if (!info.isFile()) {
         if (error)
-            *error = info.isFile() ? QStringLiteral("The file is too short to be a GIF") : QStringLiteral("No such file");
+            *error = QStringLiteral("No such file");
         return false;
     }
     auto file = std::make_unique<QFile>(path);
@@ -329,20 +330,30 @@ bool GifFile::Load(const QString &path, QString *error, const GifLimits &limits)
             *error = file->errorString();
         return false;
     }
-    std::optional<GifStructure> structure = ReadGifStructure(*file, error, limits);
+    return Load(std::move(file), path, error, limits);
+}
+
+bool GifFile::Load(std::unique_ptr<QIODevice> device, const QString &name, QString *error, const GifLimits &limits)
+{
+    if (!device || !device->isReadable() || device->size() < kMinimumFileSize) {
+        if (error)
+            *error = QStringLiteral("The file is too short to be a GIF");
+        return false;
+    }
+    std::optional<GifStructure> structure = ReadGifStructure(*device, error, limits);
     if (!structure)
         return false;
-    if (!file->seek(0))
-        return false;
-    QByteArray headerBytes = file->read(structure->header.headerLength);
+    QByteArray headerBytes;
+    if (device->seek(0))
+        headerBytes = device->read(structure->header.headerLength);
     if (headerBytes.size() != structure->header.headerLength) {
         if (error)
             *error = QStringLiteral("End of File");
         return false;
     }
     Unload();
-    file_ = std::move(file);
-    fileName_ = path;
+    file_ = std::move(device);
+    fileName_ = name;
     header_ = std::move(structure->header);
     frames_ = std::move(structure->frames);
     headerBytes_ = std::move(headerBytes);

@@ -8,7 +8,7 @@
 // read from it on demand.
 
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -19,8 +19,6 @@
 
 #include "platform/raster/Bitmap.h"
 #include "wallpaper/codecs/clsGIFframe.h"
-
-class QIODevice;
 
 namespace pellimore {
 
@@ -130,6 +128,10 @@ public:
     // replaced and the file stays open; on failure nothing changes and the
     // reason is in *error.
     bool Load(const QString &path, QString *error = nullptr, const GifLimits &limits = GifLimits());
+    // The same for a GIF held by an open, readable device (a file or a
+    // buffer), which the GifFile keeps; name stands for the file name.
+    bool Load(std::unique_ptr<QIODevice> device, const QString &name, QString *error = nullptr,
+              const GifLimits &limits = GifLimits());
     // Closes the file and forgets everything.
     void Unload();
 
@@ -160,7 +162,7 @@ public:
     std::optional<QByteArray> FileBytes() const;
 
 private:
-    std::unique_ptr<QFile> file_;
+    std::unique_ptr<QIODevice> file_;
     QString fileName_;
     GifHeader header_;
     std::vector<clsGIFframe> frames_;

@@ -192,7 +192,7 @@ void UnfilterPaethPair(uint8_t *upper, uint8_t *lower, const uint8_t *prior, std
         const bool whole = at + 4 <= n;
         const int32_t above = hasUpper ? LoadPixel<Bpp>(prior + at, whole) : 0;
         const int32_t x0 = hasUpper ? LoadPixel<Bpp>(upper + at, whole) : 0;
-        const int32_t x1 = hasLower ? LoadPixel<Bpp>(lower + at - Bpp, true) : 0;
+        const int32_t x1 = hasLower ? LoadPixel<Bpp>(lower + at - Bpp, at + 4 - Bpp <= n) : 0;
         const __m128i b = _mm_unpacklo_epi64(_mm_unpacklo_epi8(_mm_cvtsi32_si128(above), zero), a);
         const __m128i x = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(x0), _mm_cvtsi32_si128(x1)), zero);
         __m128i pa = _mm_sub_epi16(b, c);
