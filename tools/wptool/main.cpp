@@ -20,6 +20,7 @@ const WptoolCommandEntry kCommands[] = {
     {"gif", "IN.gif", &GifCommand},
     {"gif-frame", "IN.gif N OUT.pam", &GifFrameCommand},
     {"gif-play", "IN.gif OUT-PREFIX", &GifPlayCommand},
+    {"fit", "IN DW DH OUT.bmp [--style 0|1|2] [--color C]", &FitCommand},
 };
 
 int Usage()
