@@ -16,9 +16,14 @@ struct PictureResult {
 
 // The platform picture loader: JPEG, BMP and the first image of a GIF. The
 // format is recognised from the content (a JPEG named ".bmp" still loads);
-// other formats are refused. BMP goes through our own reader (ReadBmp), JPEG
-// and GIF through Qt's readers. EXIF orientation is not applied (pictures
-// come as stored, as the classic loader gave them). The result is opaque
+// other formats are refused. BMP goes through our own reader (DecodeBmp): it
+// keeps the depth and colour table a saved wallpaper follows, reads OS/2 and
+// RLE files, and refuses damaged files by checked rules. JPEG and GIF go
+// through Qt's readers, after a check that the JPEG has its end marker and
+// the GIF's first image its closing block (Qt would otherwise pad a cut-off
+// picture with grey and report success). EXIF orientation is not applied
+// (autoTransform off): pictures come as stored, as the classic loader gave
+// them, so a picture and its saved copies agree. The result is opaque
 // with BitCount 24, except BMPs with an alpha mask or 32 bits (BitCount 32)
 // and BMPs of 8 bits or fewer (their depth and colour table). A GIF's
 // transparent pixels have alpha 0 in the first image (BitCount 32).
