@@ -172,10 +172,11 @@ public:
     double TextWidth(const QString &text) const;
     double TextHeight(const QString &text) const;
 
-    // Changes of the drawing image can be watched (a PictureBox uses this to
-    // know when to repaint): the counter grows with each operation of the
-    // surface that changes the image. Drawing through Image() or Dc()
-    // directly does not count; call Refresh() afterwards.
+    // Changes of the drawing image can be watched (a form can compare the
+    // counter to decide whether its PictureBox needs a Refresh): it grows
+    // with each operation of the surface that changes the image or its
+    // geometry. Drawing through Image() or Dc() directly does not count; call
+    // Refresh() afterwards.
     uint64_t Generation() const { return generation_; }
     void Refresh() { ++generation_; }
 
