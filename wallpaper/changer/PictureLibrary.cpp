@@ -313,6 +313,15 @@ bool PictureLibrary::FirstRunSetup()
     return true;
 }
 
+MessageResult PictureLibrary::AskOverwrite(const QString &name)
+{
+    MessageBoxRequest box;
+    box.text = name + QStringLiteral(" already exists in the Wallpaper Pellimore folder. Overwrite?");
+    box.title = QStringLiteral("Same file names");
+    box.buttons = MessageButtons::YesNoCancel;
+    return platform_.ui.MessageBox(box);
+}
+
 void PictureLibrary::AddPictures(AddTarget target)
 {
     const bool toWallpaper = target == AddTarget::Wallpaper;
@@ -346,11 +355,7 @@ void PictureLibrary::AddPictures(AddTarget target)
             continue;
         }
         if (presentNames.contains(name)) {
-            MessageBoxRequest box;
-            box.text = name + QStringLiteral(" already exists in the Wallpaper Pellimore folder. Overwrite?");
-            box.title = QStringLiteral("Same file names");
-            box.buttons = MessageButtons::YesNoCancel;
-            const MessageResult answer = platform_.ui.MessageBox(box);
+            const MessageResult answer = AskOverwrite(name);
             if (answer == MessageResult::Cancel)
                 return;
             if (answer != MessageResult::Yes)

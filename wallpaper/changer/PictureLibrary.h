@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/ui/Ui.h"
 #include "wallpaper/changer/PictureData.h"
 
 namespace pellimore {
@@ -128,6 +129,8 @@ private:
     // True when the orders are exactly 1 to the record count, each once.
     bool OrdersArePlayOrder() const;
     void UpdateCurrentIndex();
+    // "<name> already exists ... Overwrite?" with Yes, No and Cancel.
+    MessageResult AskOverwrite(const QString &name);
 
     ChangerState &state_;
     const Platform &platform_;
