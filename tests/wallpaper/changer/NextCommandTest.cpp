@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QLocalSocket>
+
+#include <unistd.h>
 
 #include "platform/desktop/X11Root.h"
 #include "platform/raster/Raster.h"
@@ -172,6 +176,46 @@ TEST_F(NextCommandTest, TwoMonitorsEachShowThePicture)
         EXPECT_EQ(root.At(left - 1, top), MakePixel(10, 20, 30));
     }
     EXPECT_EQ(root.At(511, 10), MakePixel(10, 20, 30));
+}
+
+TEST_F(NextCommandTest, ARunningWallPaperIsAskedToChange)
+{
+    const QImage picture = Pattern(90, 60);
+    Prepare(picture, 0, Rgb(40, 50, 60));
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), Display());
+    env.insert(QStringLiteral("PELLIMORE_DESKTOP"), QStringLiteral("x11"));
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(program_);
+    ASSERT_TRUE(first.waitForStarted());
+    // Wait until the first instance listens on its channel.
+    const QString socketPath =
+        qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/WallPaper-%1.socket").arg(getuid());
+    bool listening = false;
+    for (int attempt = 0; attempt < 75 && !listening; ++attempt) {
+        QLocalSocket probe;
+        probe.connectToServer(socketPath);
+        listening = probe.waitForConnected(200);
+        if (!listening)
+            QThread::msleep(200);
+    }
+    ASSERT_TRUE(listening) << first.readAll().toStdString();
+    QString output;
+    EXPECT_EQ(RunNext(&output), 0) << output.toStdString();
+    // The running instance does the change on its own event loop.
+    const int left = (1024 - 90) / 2, top = (768 - 60) / 2;
+    bool changed = false;
+    for (int attempt = 0; attempt < 50 && !changed; ++attempt) {
+        QThread::msleep(100);
+        const std::optional<Bitmap> root = ReadRootPixmap(Display());
+        changed = root && root->At(left + 5, top + 5) == ImagePixel(picture, 5, 5) &&
+                  root->At(left - 1, top) == MakePixel(40, 50, 60);
+    }
+    first.terminate();
+    first.waitForFinished(5000);
+    EXPECT_TRUE(changed) << first.readAll().toStdString();
 }
 
 TEST_F(NextCommandTest, OnePictureFailsWithAReason)
