@@ -13,6 +13,8 @@ int DecodeCommand(const QStringList &args)
         err << "usage: wptool decode IN OUT.pam\n";
         return 2;
     }
+    if (args.at(0).endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return PngCommand(args);  // PNG files go through the program's own decoder
     const pellimore::PictureResult picture = pellimore::LoadPicture(args.at(0));
     if (!picture.Ok()) {
         err << picture.error << "\n";

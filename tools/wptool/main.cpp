@@ -21,6 +21,7 @@ const WptoolCommandEntry kCommands[] = {
     {"gif-frame", "IN.gif N OUT.pam", &GifFrameCommand},
     {"gif-play", "IN.gif OUT-PREFIX", &GifPlayCommand},
     {"fit", "IN DW DH OUT.bmp [--style 0|1|2] [--color C]", &FitCommand},
+    {"png", "IN.png OUT.pam [--style N] [--validate] [--make32]", &PngCommand},
 };
 
 int Usage()
@@ -39,8 +40,11 @@ int main(int argc, char **argv)
     // Text and fonts need a GUI application; no window is ever shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt takes its own options (such as --style) out of argv: keep the command line as given.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     QGuiApplication app(argc, argv);
-    QStringList args = app.arguments();
     if (args.size() < 2)
         return Usage();
     const QString name = args.at(1);
