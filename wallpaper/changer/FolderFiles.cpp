@@ -4,6 +4,9 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <dirent.h>
@@ -31,22 +34,34 @@ QStringList ListFolderFiles(const QString &folder)
     DIR *dir = opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return {};
-    std::vector<QByteArray> names;
+    // The names go into one buffer and are sorted as views of it: a folder
+    // may hold a hundred thousand files.
+    std::string buffer;
+    std::vector<std::pair<size_t, size_t>> spans;   // offset and length in buffer
     const int fd = dirfd(dir);
     while (const dirent *entry = readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;   // hidden files, "." and ".."
-        if (IsOrdinaryFile(fd, *entry))
-            names.emplace_back(entry->d_name);
+        if (IsOrdinaryFile(fd, *entry)) {
+            const size_t length = std::strlen(entry->d_name);
+            spans.emplace_back(buffer.size(), length);
+            buffer.append(entry->d_name, length);
+        }
     }
     closedir(dir);
 
+    std::vector<std::string_view> names;
+    names.reserve(spans.size());
+    for (const auto &[offset, length] : spans)
+        names.emplace_back(buffer.data() + offset, length);
     std::sort(names.begin(), names.end());   // byte order
+
     QStringList result;
     result.reserve(qsizetype(names.size()));
-    for (const QByteArray &raw : names) {
-        QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) == raw)
+    for (const std::string_view raw : names) {
+        const QByteArray bytes = QByteArray::fromRawData(raw.data(), qsizetype(raw.size()));
+        QString name = QFile::decodeName(bytes);
+        if (QFile::encodeName(name) == bytes)
             result.push_back(std::move(name));
     }
     return result;
@@ -56,7 +71,15 @@ bool HasPictureExtension(const QString &name, const QStringList &upperExtensions
 {
     if (name.size() < 3)
         return false;
-    return upperExtensions.contains(name.right(3).toUpper());
+    // Character by character, without building a new string for every name.
+    const QChar last[3] = {name[name.size() - 3].toUpper(), name[name.size() - 2].toUpper(),
+                           name[name.size() - 1].toUpper()};
+    const QStringView tail(last, 3);
+    for (const QString &extension : upperExtensions) {
+        if (tail == extension)
+            return true;
+    }
+    return false;
 }
 
 bool WriteFileReplacing(const QString &path, const QByteArray &bytes)
