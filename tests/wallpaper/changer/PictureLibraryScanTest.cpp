@@ -3,15 +3,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QRegularExpression>
 
 #include "tests/wallpaper/changer/PictureLibraryFixture.h"
 #include "wallpaper/changer/FolderFiles.h"
+#include "wallpaper/changer/PictureData.h"
 
 using namespace pellimore;
 using namespace pellimore::test;
 
 namespace {
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 const QString kEmptyPicturesTail = QStringLiteral(
     " folder!\n\nPlease use the Add button to add pictures to be used as your desktop wallpaper (.jpg, .gif, .pgn, "
@@ -185,4 +194,64 @@ TEST_F(PictureLibraryTest, FirstRunWithoutAWritableDocumentsFolderStaysOnTheSamp
     EXPECT_EQ(state.PictureFolder, SourcePath("assets/Samples"));
     EXPECT_GE(library.PictureCount(), 8);
     EXPECT_TRUE(store.GetSetting("Corvane", "Wallpaper", "Folder").isNull());
+}
+
+TEST(Samples, AreRealPicturesOfEveryKindAndSize)
+{
+    const QString samples = SourcePath("assets/Samples");
+    int smaller = 0, larger = 0, desktopSized = 0, animated = 0, transparentGif = 0;
+    QStringList formats;
+    for (const QString &name : ListFolderFiles(samples)) {
+        if (name == "wallpaper.dat")
+            continue;
+        QImageReader reader(samples + "/" + name);
+        const QByteArray format = reader.format();
+        const int frames = reader.imageCount();
+        const QImage image = reader.read();
+        ASSERT_FALSE(image.isNull()) << name.toStdString() << ": " << reader.errorString().toStdString();
+        formats << QString::fromLatin1(format);
+        const QSize size = image.size();
+        if (size == QSize(1024, 768))
+            ++desktopSized;
+        else if (size.width() < 1024 && size.height() < 768)
+            ++smaller;
+        else if (size.width() > 1024 || size.height() > 768)
+            ++larger;
+        if (format == "gif" && frames > 1)
+            ++animated;
+        if (format == "gif" && image.hasAlphaChannel())
+            ++transparentGif;
+    }
+    EXPECT_EQ(desktopSized, 1);
+    EXPECT_GE(smaller, 2);
+    EXPECT_GE(larger, 2);
+    EXPECT_EQ(animated, 1);
+    EXPECT_GE(transparentGif, 1);
+    for (const char *format : {"jpeg", "png", "gif", "bmp"})
+        EXPECT_TRUE(formats.contains(format)) << format;
+
+    // Its library file lists every sample picture once, in list order, with a
+    // play order 1 to n.
+    const PictureDataContents data = ParsePictureData(ReadBytes(samples + "/wallpaper.dat"));
+    EXPECT_EQ(data.damagedLines, 0);
+    QStringList names;
+    std::vector<int> orders;
+    for (const PictureRecord &record : data.records) {
+        names << record.FileName;
+        orders.push_back(record.Order);
+    }
+    EXPECT_EQ(names, ListFolderFiles(samples).filter(QRegularExpression("\\.(jpg|png|gif|bmp)$")));
+    std::sort(orders.begin(), orders.end());
+    for (size_t i = 0; i < orders.size(); ++i)
+        EXPECT_EQ(orders[i], int(i) + 1);
+
+    // Background tiles under 400 x 400 and larger textures.
+    int tiles = 0, textures = 0;
+    for (const QString &name : ListFolderFiles(samples + "/backgrounds")) {
+        const QSize size = QImageReader(samples + "/backgrounds/" + name).size();
+        ASSERT_TRUE(size.isValid()) << name.toStdString();
+        (size.width() < 400 && size.height() < 400 ? tiles : textures)++;
+    }
+    EXPECT_GE(tiles, 2);
+    EXPECT_GE(textures, 2);
 }
