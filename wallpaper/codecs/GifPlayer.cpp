@@ -215,9 +215,12 @@ void GifPlayer::tmrGIF_Timer()
     const clsGIFframe &frame = *file_.Frame(currentFrame_);
     if (file_.Header().hasRestorePrevious)
         SaveArea(ScaledFrameRect(frame));
+    const int interval = std::max(frame.frameDelay(), minFrameDelay_);
     DrawFrame(currentFrame_);
     Present(whole);
-    timer_.setInterval(std::max(frame.frameDelay(), minFrameDelay_));
+    if (!animating_)
+        return;  // the host stopped the animation while the frame was shown
+    timer_.setInterval(interval);
     emit AnimationProgress(currentFrame_);
 }
 
@@ -373,6 +376,10 @@ void GifPlayer::SetBackColor(ColorRef color)
 {
     backColor_ = color;
     windowColor_ = color;
+    if (!file_.IsLoaded()) {
+        canvas_.Fill(PixelFromColorRef(WindowColor()));
+        Present(QRect(QPoint(0, 0), ClientSize()));
+    }
 }
 
 void GifPlayer::SetStretch(int stretch)

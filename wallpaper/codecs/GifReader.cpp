@@ -20,7 +20,6 @@ constexpr uint8_t kGraphicControlLabel = 0xF9;
 // Logical screen: signature (6), width and height (2 each), packed byte,
 // background index, aspect ratio; the global colour table follows.
 constexpr int64_t kScreenWidthOffset = 6;
-constexpr int64_t kPackedOffset = 10;
 constexpr int64_t kBackgroundIndexOffset = 11;
 constexpr int64_t kGlobalTableOffset = 13;
 constexpr int64_t kMinimumFileSize = 20;

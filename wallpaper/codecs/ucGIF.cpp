@@ -20,6 +20,7 @@ ucGIF::ucGIF(QWidget *parent) : QWidget(parent)
     connect(&player_, &GifPlayer::AnimationProgress, this, &ucGIF::AnimationProgress);
     connect(&player_, &GifPlayer::AnimationLoopComplete, this, &ucGIF::AnimationLoopComplete);
     connect(&player_, &GifPlayer::AnimationLoopExpired, this, &ucGIF::AnimationLoopExpired);
+    connect(&player_, &GifPlayer::gifFileNameChanged, this, &ucGIF::gifFileNameChanged);
 }
 
 ucGIF::~ucGIF()

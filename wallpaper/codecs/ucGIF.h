@@ -86,6 +86,7 @@ signals:
     void AnimationProgress(int currentFrame);
     void AnimationLoopComplete(int loopsRemaining);
     void AnimationLoopExpired();
+    void gifFileNameChanged(const QString &gifFileName);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

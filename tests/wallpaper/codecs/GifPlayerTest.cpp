@@ -200,6 +200,18 @@ TEST(GifPlayer, AHostThatUnloadsInTheLoopEventEndsTheTick)
     EXPECT_FALSE(player.Animate());
 }
 
+TEST(GifPlayer, AHostThatUnloadsWhileAFrameIsShownEndsTheTick)
+{
+    GifPlayer player;
+    ASSERT_TRUE(player.LoadGIF(ThreeFrames("repaint.gif", 0)));
+    player.SetAnimate(true);
+    EventLog events(player);
+    QObject::connect(&player, &GifPlayer::Repaint, [&player](QRect) { player.UnloadGIF(true); });
+    player.tmrGIF_Timer();
+    EXPECT_FALSE(player.IsLoaded());
+    EXPECT_TRUE(events.log.isEmpty());
+}
+
 TEST(GifPlayer, PropertyWritesOutOfRangeAreIgnored)
 {
     GifPlayer player;
