@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -9,6 +10,7 @@
 #include "platform/raster/Raster.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/codecs/StdPNG.h"
+#include "wallpaper/codecs/png/PngBuffer.h"
 #include "wallpaper/codecs/png/PngFilters.h"
 #include "wallpaper/codecs/png/PngMessages.h"
 #include "wallpaper/codecs/png/PngPixels.h"
@@ -93,12 +95,9 @@ private:
         const int64_t size = file.size();
         if (size > kMaxFileBytes)
             return Fail(kMsgTooLarge, kTitleInvalidPng);
-        try {
-            file_.resize(std::size_t(size));
-        } catch (const std::bad_alloc &) {
+        if (!file_.Allocate(std::size_t(size)))
             return Fail(kMsgTooLarge, kTitleInvalidPng);
-        }
-        const int64_t got = size > 0 ? file.read(reinterpret_cast<char *>(file_.data()), size) : 0;
+        const int64_t got = size > 0 ? file.read(reinterpret_cast<char *>(file_.Data()), size) : 0;
         if (got != size) {
             png_.ResetImage();
             png_.ui_.Message(file.errorString(), MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
@@ -109,11 +108,11 @@ private:
 
     bool ReadAllChunks()
     {
-        if (!CheckSignature(file_))
+        const std::span<const uint8_t> file(file_.Data(), file_.Size());
+        if (!CheckSignature(file))
             return Fail(kMsgNotPng, kTitleInvalidFormat);
         PngChunkData &chunks = png_.chunks_;
-        const ChunkResult result =
-            ReadChunks(file_, validate_, png_.options_.limits, &ZlibCrc, &png_.zlib_, chunks);
+        const ChunkResult result = ReadChunks(file, validate_, png_.options_.limits, &ZlibCrc, &png_.zlib_, chunks);
         if (result.status == ChunkStatus::Truncated)
             return Fail(kMsgCorruptedFile, kTitleCorruptedFile);
         if (result.status == ChunkStatus::Invalid)
@@ -126,22 +125,21 @@ private:
         return GatherImageData();
     }
 
-    // One IDAT is inflated where it lies; several are joined first.
+    // The image data is inflated where it lies: several IDAT payloads are
+    // first moved together at the start of the file buffer, whose other
+    // contents have been read by now.
     bool GatherImageData()
     {
         PngChunkData &chunks = png_.chunks_;
         if (chunks.imageData.size() == 1) {
             compressed_ = chunks.imageData.front();
         } else {
-            try {
-                joined_.reserve(std::size_t(chunks.imageDataBytes));
-            } catch (const std::bad_alloc &) {
-                return Fail(kMsgImageDataGrow, kTitleInvalidPng);
+            uint8_t *write = file_.Data();
+            for (std::span<const uint8_t> part : chunks.imageData) {
+                std::memmove(write, part.data(), part.size());
+                write += part.size();
             }
-            for (std::span<const uint8_t> part : chunks.imageData)
-                joined_.insert(joined_.end(), part.begin(), part.end());
-            compressed_ = joined_;
-            file_ = std::vector<uint8_t>();
+            compressed_ = std::span<const uint8_t>(file_.Data(), std::size_t(write - file_.Data()));
         }
         chunks.imageData.clear();
         return true;
@@ -155,18 +153,16 @@ private:
         if (!expected)
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         inflatedSize_ = std::size_t(*expected);
-        inflated_.reset(new (std::nothrow) uint8_t[inflatedSize_]);
-        if (!inflated_)
+        if (!inflated_.Allocate(inflatedSize_))
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         std::size_t produced = inflatedSize_;
-        const int result = png_.zlib_.Uncompress(inflated_.get(), &produced, compressed_.data(), compressed_.size());
+        const int result = png_.zlib_.Uncompress(inflated_.Data(), &produced, compressed_.data(), compressed_.size());
         compressed_ = {};
-        joined_ = std::vector<uint8_t>();
-        file_ = std::vector<uint8_t>();
+        file_.Release();
         if (result != kZOk)
             return Fail(kMsgInflate, kTitleInvalidFormat);
         // Data that ends early leaves the missing rows zero: filter "none", samples 0.
-        std::fill(inflated_.get() + produced, inflated_.get() + inflatedSize_, uint8_t(0));
+        std::fill(inflated_.Data() + produced, inflated_.Data() + inflatedSize_, uint8_t(0));
         return true;
     }
 
@@ -194,10 +190,9 @@ private:
     const bool validate_;
     const bool make32_;
     const uint8_t alphaBlendValue_;
-    std::vector<uint8_t> file_;
-    std::vector<uint8_t> joined_;
+    PngBuffer file_;
     std::span<const uint8_t> compressed_;
-    std::unique_ptr<uint8_t[]> inflated_;
+    PngBuffer inflated_;
     std::size_t inflatedSize_ = 0;
     LoadPlan plan_;
     ProgressiveDisplayArgs display_;
@@ -331,7 +326,7 @@ bool StdPNG::Loader::PrepareBackground()
 bool StdPNG::Loader::Reconstruct()
 {
     const bool ok = png_.chunks_.header.interlace == 1 ? ReconstructAdam7() : ReconstructRows();
-    inflated_.reset();
+    inflated_.Release();
     return ok || Fail(kMsgReadFailed, kTitleInvalidFormat);
 }
 
@@ -347,13 +342,13 @@ bool StdPNG::Loader::ReconstructRows()
     const uint8_t *prior = zeroRow.data();
     for (int y0 = 0; y0 < h.height; y0 += kRowsPerBlock) {
         const int y1 = std::min(h.height, y0 + kRowsPerBlock);
-        uint8_t *block = inflated_.get() + std::size_t(y0) * stride;
+        uint8_t *block = inflated_.Data() + std::size_t(y0) * stride;
         if (!UnfilterRows(block, stride, std::size_t(y1 - y0), prior, rowBytes, bpp))
             return false;
         prior = block + std::size_t(y1 - y0 - 1) * stride + 1;
         RaiseProgress(int64_t(y1) * 100 / h.height);
         for (int y = y0; y < y1; ++y) {
-            const uint8_t *row = inflated_.get() + std::size_t(y) * stride + 1;
+            const uint8_t *row = inflated_.Data() + std::size_t(y) * stride + 1;
             plan_.convert(row, image.Row(y), indices ? indices + std::size_t(y) * std::size_t(h.width) : nullptr,
                           h.width, plan_.conversion);
         }
@@ -381,7 +376,7 @@ bool StdPNG::Loader::ReconstructAdam7()
             continue;
         const std::size_t rowBytes = std::size_t(RowBytes(passWidth, bits));
         const std::vector<uint8_t> zeroRow(rowBytes, 0);
-        uint8_t *passData = inflated_.get() + offset;
+        uint8_t *passData = inflated_.Data() + offset;
         if (!UnfilterRows(passData, rowBytes + 1, std::size_t(passHeight), zeroRow.data(), rowBytes, bpp))
             return false;
         offset += std::size_t(passHeight) * (rowBytes + 1);

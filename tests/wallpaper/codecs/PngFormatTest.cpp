@@ -66,6 +66,24 @@ void ReferenceUnfilter(uint8_t filter, uint8_t *row, const uint8_t *prior, std::
     }
 }
 
+using RowsFunction = bool (*)(uint8_t *, std::size_t, std::size_t, const uint8_t *, std::size_t, int);
+using RowFunction = bool (*)(uint8_t, uint8_t *, const uint8_t *, std::size_t, int);
+struct FilterBuild {
+    const char *name;
+    RowFunction row;
+    RowsFunction rows;
+};
+
+// Every build of the filters this processor can run, and the chosen one.
+std::vector<FilterBuild> FilterBuilds()
+{
+    std::vector<FilterBuild> builds{{"chosen", &UnfilterRow, &UnfilterRows},
+                                    {"baseline", &baseline::UnfilterRow, &baseline::UnfilterRows}};
+    if (Sse41FiltersAvailable())
+        builds.push_back({"sse41", &sse41::UnfilterRow, &sse41::UnfilterRows});
+    return builds;
+}
+
 }  // namespace
 
 TEST(PngFormat, ExpectedInflatedSizeCountsEveryRowAndPass)
@@ -96,6 +114,7 @@ TEST(PngFormat, ExpectedInflatedSizeCountsEveryRowAndPass)
 TEST(PngFormat, UnfilterMatchesTheDefinitionForEveryFilterAndPixelSize)
 {
     std::mt19937 random(12345);
+    for (const FilterBuild &build : FilterBuilds())
     for (int bpp : {1, 2, 3, 4, 6, 8}) {
         // Row lengths that end on and off whole pixels, and rows shorter than a pixel.
         for (std::size_t n : {std::size_t(1), std::size_t(bpp), std::size_t(bpp * 5), std::size_t(bpp * 37 + 1),
@@ -108,8 +127,8 @@ TEST(PngFormat, UnfilterMatchesTheDefinitionForEveryFilterAndPixelSize)
                     b = uint8_t(random());
                 std::vector<uint8_t> expected = row;
                 ReferenceUnfilter(filter, expected.data(), prior.data(), n, bpp);
-                ASSERT_TRUE(UnfilterRow(filter, row.data(), prior.data(), n, bpp));
-                ASSERT_EQ(row, expected) << "bpp " << bpp << " n " << n << " filter " << int(filter);
+                ASSERT_TRUE(build.row(filter, row.data(), prior.data(), n, bpp));
+                ASSERT_EQ(row, expected) << build.name << " bpp " << bpp << " n " << n << " filter " << int(filter);
             }
         }
     }
@@ -123,13 +142,14 @@ TEST(PngFormat, BlocksOfRowsMatchRowByRowUnfiltering)
     // Runs of Paeth rows (taken two at a time) mixed with the other filters,
     // widths from one pixel up, for every pixel size.
     std::mt19937 random(777);
+    for (const FilterBuild &build : FilterBuilds())
     for (int bpp : {1, 2, 3, 4, 6, 8}) {
         for (std::size_t pixels : {std::size_t(1), std::size_t(2), std::size_t(5), std::size_t(6), std::size_t(333)}) {
             const std::size_t n = pixels * std::size_t(bpp), stride = n + 1, count = 9;
             std::vector<uint8_t> rows(stride * count);
             for (auto &b : rows)
                 b = uint8_t(random());
-            const uint8_t filters[count] = {4, 4, 4, 1, 4, 4, 3, 4, 2};
+            const uint8_t filters[count] = {4, 4, 4, 1, 4, 4, 3, 4, 2};  // pairs, a single Paeth, others
             for (std::size_t r = 0; r < count; ++r)
                 rows[r * stride] = filters[r];
             std::vector<uint8_t> prior(n);
@@ -141,8 +161,8 @@ TEST(PngFormat, BlocksOfRowsMatchRowByRowUnfiltering)
                 ReferenceUnfilter(filters[r], expected.data() + r * stride + 1, above, n, bpp);
                 above = expected.data() + r * stride + 1;
             }
-            ASSERT_TRUE(UnfilterRows(rows.data(), stride, count, prior.data(), n, bpp));
-            ASSERT_EQ(rows, expected) << "bpp " << bpp << " pixels " << pixels;
+            ASSERT_TRUE(build.rows(rows.data(), stride, count, prior.data(), n, bpp));
+            ASSERT_EQ(rows, expected) << build.name << " bpp " << bpp << " pixels " << pixels;
         }
     }
     std::vector<uint8_t> rows = {4, 0, 0, 0, 6, 0, 0, 0}, prior(3);

@@ -22,4 +22,19 @@ bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t
 bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
                   int bytesPerPixel);
 
+// The builds behind the two functions above, for tests: `baseline` runs on
+// any processor of the target; `sse41` exists on x86-64 and may be called
+// only when SseFiltersAvailable() says so.
+namespace baseline {
+bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
+bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
+                  int bytesPerPixel);
+}  // namespace baseline
+namespace sse41 {
+bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
+bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
+                  int bytesPerPixel);
+}  // namespace sse41
+bool Sse41FiltersAvailable();
+
 }  // namespace pellimore::png

@@ -26,7 +26,6 @@ inline constexpr char kMsgTooLarge[] = "Image is too large to process. Cannot co
 inline constexpr char kMsgPaletteCrc[] = "Invalid Palette (bad CRC). Cannot continue.";
 inline constexpr char kMsgPalette[] = "Invalid Palette. Cannot continue.";
 inline constexpr char kMsgImageDataCrc[] = "Corrupted Image Data (bad CRC). Cannot continue.";
-inline constexpr char kMsgImageDataGrow[] = "Failed to extract image data. Cannot continue.";
 inline constexpr char kMsgNoImageData[] = "No image data found. Cannot continue.";
 inline constexpr char kMsgInflate[] = "This PNG file is not compressed correctly.";
 inline constexpr char kMsgResources[] = "Resources may be too low, cannot create necessary drawing objects.";
