@@ -1,8 +1,33 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts WallPaper on its own samples.
+# Installs what is missing, builds WallPaper and does its main job on its own
+# samples: the first start copies the samples into the documents folder and
+# the next picture becomes the desktop wallpaper ("WallPaper --next").
+# Other arguments are passed to WallPaper instead (none: the resident program).
+# Without a display, a private virtual X server stands in for the desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-PELLIMORE_TESTS=OFF
-BUILD_DIR=build scripts/build.sh
-exec build/wallpaper/app/WallPaper "$@"
+BUILD_DIR=build-app scripts/build.sh -DPELLIMORE_TESTS=OFF
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    display=:98
+    Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+    export DISPLAY=$display
+    sleep 1
+    echo "No display: using a virtual X server on $display."
+fi
+
+if [ $# -eq 0 ]; then
+    set -- --next
+fi
+status=0
+build-app/wallpaper/app/WallPaper "$@" || status=$?
+if [ "$1" = --next ] && [ $status -eq 0 ]; then
+    echo "The wallpaper was changed."
+    if command -v xprop >/dev/null && [ -n "${DISPLAY:-}" ]; then
+        xprop -root _XROOTPMAP_ID 2>/dev/null || true
+    fi
+fi
+exit $status

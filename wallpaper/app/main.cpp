@@ -160,6 +160,16 @@ int main(int argc, char **argv)
 
     DesktopApply apply(state, library, platform, *desktop, activeDesktop, sound);
     apply.MeasureDesktop();
+    // The current picture is the selected entry; an order that no entry has
+    // any more falls back to the first entry.
+    if ((state.CurrentOrder != 0 || state.FirstRun) && library.PictureCount() > 0) {
+        int index = library.IndexOfOrder(state.CurrentOrder);
+        if (index == 0) {
+            index = 1;
+            state.CurrentOrder = 1;
+        }
+        library.SelectListItem(library.PictureNames().at(index - 1));
+    }
     Schedule schedule(state, library, apply, platform);
     schedule.SetControlsFromSettings();
     instance.SetRequestHandler([&schedule](InstanceChannel::Request request) {
