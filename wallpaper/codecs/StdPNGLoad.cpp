@@ -1,7 +1,9 @@
 // LoadFile: the decoding pipeline of StdPNG in named stages.
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -87,9 +89,12 @@ private:
     bool ReadFile(const QString &fileName)
     {
         QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
+        // A folder opens on Linux; the system's own words for it are used.
+        const bool folder = QFileInfo(fileName).isDir();
+        if (folder || !file.open(QIODevice::ReadOnly)) {
             png_.ResetImage();
-            png_.ui_.Message(file.errorString(), MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
+            const QString reason = folder ? QString::fromLocal8Bit(std::strerror(EISDIR)) : file.errorString();
+            png_.ui_.Message(reason, MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
             return false;
         }
         const int64_t size = file.size();

@@ -14,16 +14,13 @@
 
 namespace pellimore::png {
 
-namespace {
-constexpr std::size_t kMapThreshold = std::size_t(4) << 20;
-}
-
 bool PngBuffer::Allocate(std::size_t size)
 {
     Release();
     if (size == 0)
         return true;
 #if !defined(PELLIMORE_PNG_HEAP_ONLY)
+    constexpr std::size_t kMapThreshold = std::size_t(4) << 20;
     if (size >= kMapThreshold) {
         void *p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
