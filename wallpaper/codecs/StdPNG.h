@@ -106,6 +106,8 @@ public:
                uint8_t AlphaBlend = 255);
 
     // --- read-only properties (0 or empty while a load resolves its pixels) --
+    // The bitmap handle is the Bitmap itself (its BitCount() is the depth it
+    // stands for), the device context a DeviceContext drawing into it.
     const Bitmap *Handle() const;  // the bitmap, null when there is none
     DeviceContext *hDC();          // the own drawing context, null when there is none
     int Width() const;
@@ -134,8 +136,13 @@ public:
     // triples, 1 to 256 of them) recolours the bitmap of a palette image.
     QByteArray Palette() const;
     void SetPalette(const QByteArray &newPalette);
+    // Below 4 the ProgessiveDisplay event is raised before the pixels are
+    // made; a host that supplies a destination then sees the picture grow.
+    // Interlaced files show each pass with its pixels spread over the blocks
+    // later passes fill (0 and 1) or only the pixels decoded so far (2 and
+    // 3). 4 to 6 turn progressive display off; values above 6 are ignored.
     uint8_t ProgressiveDisplay() const;
-    void SetProgressiveDisplay(uint8_t DisplayType);  // values above 6 are ignored
+    void SetProgressiveDisplay(uint8_t DisplayType);
 
     // --- events ---------------------------------------------------------------
     std::function<void(int Percentage)> Progress;
