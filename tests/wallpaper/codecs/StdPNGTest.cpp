@@ -115,6 +115,22 @@ TEST_F(StdPngTest, HeaderErrorsInTheirOrder)
     }
 }
 
+TEST(StdPngResources, ABitmapThatCannotBeMadeIsReported)
+{
+    // With the decoder's own pixel limit raised past the bitmap's, a picture
+    // of 400 megapixels passes the header but no bitmap can hold it.
+    ScriptedUi ui;
+    StdPNG::Options options;
+    options.limits.maxPixels = int64_t(1) << 29;
+    StdPNG png(ui, options);
+    ui.ExpectMessage("Resources may be too low, cannot create necessary drawing objects.", "WallPaper Pellimore",
+                     MessageResult::Ok)
+        .WithIcon(MessageIcon::Exclamation);
+    const QByteArray file = PngFile({Ihdr(20000, 20000, 1, 0), Idat(QByteArray(1, '\0')), Iend()});
+    EXPECT_FALSE(png.LoadFile(WriteTestFile("huge.png", file)));
+    EXPECT_EQ(png.Handle(), nullptr);
+}
+
 TEST_F(StdPngTest, PaletteChunkRules)
 {
     const QByteArray rows = RawRows({Bytes({0, 1})});
