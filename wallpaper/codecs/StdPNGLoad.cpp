@@ -480,6 +480,11 @@ bool StdPNG::LoadFile(const QString &FileName, bool ValidateAllData, bool Make32
         return loader.Run(FileName);
     } catch (const std::bad_alloc &) {
         return Fail(png::kMsgResources, png::kTitleApplication);
+    } catch (...) {
+        // An event handler threw: the load ends here, and the object stays usable.
+        ResetImage();
+        state_ = 0;
+        throw;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <stdexcept>
 #include <vector>
 
 #include "platform/raster/DeviceContext.h"
@@ -303,6 +304,18 @@ TEST_F(StdPngTest, ALoadInProgressRefusesAnotherAndHidesItsProperties)
     EXPECT_EQ(png.TransparentStyle(), -1);
     EXPECT_EQ(png.Width(), 1);
     EXPECT_EQ(png.BitCount_BMP(), 32);
+}
+
+TEST_F(StdPngTest, AnEventHandlerThatThrowsEndsTheLoadButNotTheObject)
+{
+    png.Progress = [](int percentage) {
+        if (percentage > 0)
+            throw std::runtime_error("host gave up");
+    };
+    EXPECT_THROW(Load(SmallRgb()), std::runtime_error);
+    EXPECT_EQ(png.Handle(), nullptr);
+    png.Progress = nullptr;
+    EXPECT_TRUE(Load(SmallRgb()));
 }
 
 TEST_F(StdPngTest, TheStateIsClearedAfterAFailureDuringDecoding)
