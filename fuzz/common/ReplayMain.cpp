@@ -1,7 +1,7 @@
-// Runs the fuzz target over files and folders given on the command line, so
-// that inputs once found by the fuzzer (regressions/) and the seed corpus stay
-// tests in the normal build. Prints "N passed, 0 failed"; a broken input
-// aborts, as under the fuzzer.
+// Runs a fuzz target over the files and folders given on the command line, so
+// that inputs once found by the fuzzer and the seed corpora stay tests in the
+// normal build. Prints "N passed, 0 failed"; a broken input aborts, as under
+// the fuzzer.
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +10,13 @@
 #include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// Optional, as under libFuzzer.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 int main(int argc, char **argv)
 {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
         const QString path = QFile::decodeName(argv[i]);
