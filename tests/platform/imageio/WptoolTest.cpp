@@ -9,36 +9,10 @@
 #include "platform/imageio/PictureLoader.h"
 #include "platform/raster/BmpFile.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/Wptool.h"
 
 using namespace pellimore;
-using pellimore::test::TestDataPath;
-
-namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString errorText;
-};
-
-ToolRun Wptool(const QStringList &args)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("PELLIMORE_WPTOOL"), args);
-    ToolRun run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.errorText = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
+using namespace pellimore::test;
 
 TEST(Wptool, DecodeWritesPam)
 {

@@ -8,35 +8,13 @@
 #include "platform/imageio/Pam.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/Wptool.h"
 #include "wallpaper/codecs/StdPNG.h"
 
 using namespace pellimore;
 using namespace pellimore::test;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString errorText;
-};
-
-ToolRun Wptool(const QStringList &args)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("PELLIMORE_WPTOOL"), args);
-    ToolRun run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.errorText = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The PAM the decoder's own bitmap gives, loaded here with the same options.
 QByteArray ExpectedPam(const QString &file, int32_t style, bool make32 = false)
