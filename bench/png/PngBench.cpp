@@ -30,27 +30,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/ui/ConsoleUi.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/codecs/StdPNG.h"
 
 using namespace pellimore;
 
 namespace {
-
-// The decoder reports failures through the ui service; here they are printed.
-class PrintingUi final : public Ui {
-public:
-    MessageResult MessageBox(const MessageBoxRequest &r) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(r.title), qPrintable(r.text));
-        return MessageResult::Ok;
-    }
-    std::optional<OpenFilesResult> OpenFiles(const OpenFilesRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(const SaveFileRequest &) override { return std::nullopt; }
-    std::optional<ColorRef> ChooseColor(ColorRef) override { return std::nullopt; }
-    std::optional<QFont> ChooseFont(const QFont &) override { return std::nullopt; }
-    std::optional<QString> ChooseFolder(const FolderRequest &) override { return std::nullopt; }
-};
 
 enum class Kind { Rgb8, Rgba8, Palette8, Rgb16, Rgb8Interlaced, Screenshot };
 
@@ -283,7 +269,7 @@ int main(int argc, char **argv)
     QDir().mkpath(work);
 
     QImage scaled;
-    PrintingUi ui;
+    ConsoleUi ui;
     StdPNG decoder(ui);
     decoder.SetTransparentStyle(-1);  // as the wallpaper code uses it
     std::printf("%-28s %8s %10s %10s %10s %10s %12s\n", "image", "file MB", "StdPNG ms", "libpng ms", "inflate ms",

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "platform/ui/ConsoleUi.h"
 #include "platform/imageio/Pam.h"
 #include "platform/raster/PictureSurface.h"
 #include "platform/ui/Ui.h"
@@ -18,21 +19,6 @@
 namespace {
 
 using namespace pellimore;
-
-// Message boxes go to stderr; the tool shows no dialogs.
-class StderrUi final : public Ui {
-public:
-    MessageResult MessageBox(const MessageBoxRequest &request) override
-    {
-        QTextStream(stderr) << request.title << ": " << request.text << "\n";
-        return MessageResult::Ok;
-    }
-    std::optional<OpenFilesResult> OpenFiles(const OpenFilesRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(const SaveFileRequest &) override { return std::nullopt; }
-    std::optional<ColorRef> ChooseColor(ColorRef) override { return std::nullopt; }
-    std::optional<QFont> ChooseFont(const QFont &) override { return std::nullopt; }
-    std::optional<QString> ChooseFolder(const FolderRequest &) override { return std::nullopt; }
-};
 
 std::optional<ColorRef> ParseColor(const QString &text)
 {
@@ -85,7 +71,7 @@ int GradientCommand(const QStringList &args)
         return 1;
     }
 
-    StderrUi ui;
+    ConsoleUi ui;
     modGradients gradients(ui, DefaultSysColor);
     gradients.SetStartColor(*start);
     gradients.SetEndColor(*end);

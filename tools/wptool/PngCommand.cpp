@@ -6,6 +6,7 @@
 // title and prompt on stderr and exits with 1.
 #include <QTextStream>
 
+#include "platform/ui/ConsoleUi.h"
 #include "platform/imageio/Pam.h"
 #include "platform/ui/Ui.h"
 #include "tools/wptool/Commands.h"
@@ -14,21 +15,6 @@
 using namespace pellimore;
 
 namespace {
-
-// The decoder's message boxes, printed as "title: prompt".
-class StderrMessages final : public Ui {
-public:
-    MessageResult MessageBox(const MessageBoxRequest &request) override
-    {
-        QTextStream(stderr) << request.title << ": " << request.text << "\n";
-        return MessageResult::Ok;
-    }
-    std::optional<OpenFilesResult> OpenFiles(const OpenFilesRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(const SaveFileRequest &) override { return std::nullopt; }
-    std::optional<ColorRef> ChooseColor(ColorRef) override { return std::nullopt; }
-    std::optional<QFont> ChooseFont(const QFont &) override { return std::nullopt; }
-    std::optional<QString> ChooseFolder(const FolderRequest &) override { return std::nullopt; }
-};
 
 }  // namespace
 
@@ -59,7 +45,7 @@ int PngCommand(const QStringList &args)
         err << "usage: wptool png IN.png OUT.pam [--style N] [--validate] [--make32]\n";
         return 2;
     }
-    StderrMessages ui;
+    ConsoleUi ui;
     StdPNG png(ui);
     png.SetTransparentStyle(style);
     if (!png.LoadFile(files[0], validate, make32, 255))
