@@ -10,15 +10,9 @@ scripts/install-deps.sh
 BUILD_DIR=build-app scripts/build.sh -DPELLIMORE_TESTS=OFF
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
-    for _ in $(seq 100); do
-        [ -s "$display_file" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=:$(head -n1 "$display_file")
+    . scripts/xvfb.sh
+    start_private_xvfb
+    export DISPLAY=$XVFB_DISPLAY
     echo "No display: using a virtual X server on $DISPLAY."
 fi
 

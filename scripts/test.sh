@@ -6,16 +6,9 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 # One virtual X server for the tests that need a real one (root window, screen saver windows).
-# Xvfb picks a free display number itself, so a stale lock of an earlier run is no obstacle.
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
-for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-done
-export PELLIMORE_X_DISPLAY=:$(head -n1 "$display_file")
+. scripts/xvfb.sh
+start_private_xvfb
+export PELLIMORE_X_DISPLAY=$XVFB_DISPLAY
 echo "Tests that need an X server use $PELLIMORE_X_DISPLAY."
 
 BUILD_DIR=build scripts/build.sh
