@@ -23,7 +23,7 @@ Bitmap::Bitmap(int width, int height, int bitCount) : bitCount_(bitCount)
         throw std::length_error("bitmap size not allowed");
     width_ = width;
     height_ = height;
-    pixels_.assign(std::size_t(width) * std::size_t(height), 0);
+    pixels_ = ZeroedVector<Pixel>(std::size_t(width) * std::size_t(height));
 }
 
 void Bitmap::Fill(Pixel p)

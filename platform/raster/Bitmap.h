@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/raster/LargeMemory.h"
+
 class QImage;
 
 namespace pellimore {
@@ -89,7 +91,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int bitCount_ = 32;
-    std::vector<Pixel> pixels_;
+    ZeroedVector<Pixel> pixels_;
     std::vector<Pixel> colorTable_;
 };
 

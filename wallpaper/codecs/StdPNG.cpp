@@ -226,7 +226,7 @@ void StdPNG::SetPalette(const QByteArray &newPalette)
     chunks_.palette.assign(newPalette.begin(), newPalette.end());
     // A palette bitmap takes the new colours: its table and every pixel.
     Bitmap &image = data_->Image();
-    const std::vector<uint8_t> &indices = data_->Indices();
+    const ZeroedVector<uint8_t> &indices = data_->Indices();
     if (chunks_.header.colorType != png::kPalette || data_->BitCount() > 8 || indices.empty())
         return;
     std::array<Pixel, 256> colors{};

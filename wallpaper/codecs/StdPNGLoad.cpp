@@ -369,7 +369,7 @@ bool StdPNG::Loader::ReconstructAdam7()
     const int bits = BitsPerPixel(h);
     const int bpp = FilterBytesPerPixel(h);
     Bitmap &image = png_.data_->Image();
-    std::vector<uint8_t> &indices = png_.data_->Indices();
+    ZeroedVector<uint8_t> &indices = png_.data_->Indices();
     std::vector<Pixel> pixels(std::size_t(h.width));
     std::vector<uint8_t> rowIndices(indices.empty() ? 0 : std::size_t(h.width));
     std::size_t offset = 0;

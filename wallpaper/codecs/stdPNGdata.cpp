@@ -29,8 +29,7 @@ void stdPNGdata::Clear()
     dc_.reset();
     bitmap_ = Bitmap();
     background_ = Bitmap();
-    indices_.clear();
-    indices_.shrink_to_fit();
+    indices_ = {};
 }
 
 int stdPNGdata::ScanLineWidth() const
@@ -44,7 +43,7 @@ int stdPNGdata::ScanLineWidth() const
 bool stdPNGdata::CreateIndices()
 {
     try {
-        indices_.assign(std::size_t(bitmap_.Width()) * std::size_t(bitmap_.Height()), 0);
+        indices_ = ZeroedVector<uint8_t>(std::size_t(bitmap_.Width()) * std::size_t(bitmap_.Height()));
     } catch (const std::bad_alloc &) {
         return false;
     }
@@ -76,7 +75,7 @@ void stdPNGdata::TakeBackgroundAsImage()
     background_ = Bitmap();
     bitmap_.SetBitCount(24);
     bitmap_.ColorTable().clear();
-    indices_.clear();
+    indices_ = {};
 }
 
 }  // namespace pellimore

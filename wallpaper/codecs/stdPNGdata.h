@@ -42,8 +42,8 @@ public:
 
     // The palette index of each pixel (width x height, rows top down) for
     // bitmaps of a palette image; empty otherwise.
-    std::vector<uint8_t> &Indices() { return indices_; }
-    const std::vector<uint8_t> &Indices() const { return indices_; }
+    ZeroedVector<uint8_t> &Indices() { return indices_; }
+    const ZeroedVector<uint8_t> &Indices() const { return indices_; }
     bool CreateIndices();
 
     // The own device context: null when there is none.
@@ -61,7 +61,7 @@ public:
 
 private:
     Bitmap bitmap_;
-    std::vector<uint8_t> indices_;
+    ZeroedVector<uint8_t> indices_;
     std::optional<DeviceContext> dc_;
     Bitmap background_;
 };

@@ -12,6 +12,7 @@
 #include "wallpaper/codecs/png/PngFormat.h"
 #include "wallpaper/codecs/png/PngPixels.h"
 
+using namespace pellimore;
 using namespace pellimore::png;
 
 namespace {
@@ -139,34 +140,58 @@ TEST(PngFormat, UnfilterMatchesTheDefinitionForEveryFilterAndPixelSize)
 
 TEST(PngFormat, BlocksOfRowsMatchRowByRowUnfiltering)
 {
-    // Runs of Paeth rows (taken two at a time) mixed with the other filters,
-    // widths from one pixel up, for every pixel size.
+    // Runs of Paeth rows (taken two and four at a time) mixed with the other
+    // filters in every position of a group of four, widths from one pixel up
+    // (ending inside and on a block of four pixels), for every pixel size.
+    // Half the rows use bytes from a few values near 0, 128 and 255, where
+    // the predictor's distances tie and its sums pass 255.
+    const std::vector<uint8_t> filters = {4, 4, 4, 4, 4, 4, 4, 1, 4, 4, 3, 4, 2, 3, 3, 4,
+                                          0, 4, 4, 4, 1, 1, 1, 1, 3, 3, 3, 3, 2, 0, 2, 4};
+    const uint8_t edges[] = {0, 1, 2, 127, 128, 129, 253, 254, 255};
     std::mt19937 random(777);
     for (const FilterBuild &build : FilterBuilds())
     for (int bpp : {1, 2, 3, 4, 6, 8}) {
-        for (std::size_t pixels : {std::size_t(1), std::size_t(2), std::size_t(5), std::size_t(6), std::size_t(333)}) {
-            const std::size_t n = pixels * std::size_t(bpp), stride = n + 1, count = 9;
-            std::vector<uint8_t> rows(stride * count);
-            for (auto &b : rows)
-                b = uint8_t(random());
-            const uint8_t filters[count] = {4, 4, 4, 1, 4, 4, 3, 4, 2};  // pairs, a single Paeth, others
-            for (std::size_t r = 0; r < count; ++r)
-                rows[r * stride] = filters[r];
-            std::vector<uint8_t> prior(n);
-            for (auto &b : prior)
-                b = uint8_t(random());
-            std::vector<uint8_t> expected = rows;
-            const uint8_t *above = prior.data();
-            for (std::size_t r = 0; r < count; ++r) {
-                ReferenceUnfilter(filters[r], expected.data() + r * stride + 1, above, n, bpp);
-                above = expected.data() + r * stride + 1;
+        for (std::size_t pixels : {1, 2, 3, 4, 5, 6, 7, 8, 9, 333, 1024}) {
+            for (bool ties : {false, true}) {
+                const std::size_t n = pixels * std::size_t(bpp), stride = n + 1, count = filters.size();
+                auto next = [&] { return ties ? edges[random() % std::size(edges)] : uint8_t(random()); };
+                std::vector<uint8_t> rows(stride * count);
+                for (auto &b : rows)
+                    b = next();
+                for (std::size_t r = 0; r < count; ++r)
+                    rows[r * stride] = filters[r];
+                std::vector<uint8_t> prior(n);
+                for (auto &b : prior)
+                    b = next();
+                std::vector<uint8_t> expected = rows;
+                const uint8_t *above = prior.data();
+                for (std::size_t r = 0; r < count; ++r) {
+                    ReferenceUnfilter(filters[r], expected.data() + r * stride + 1, above, n, bpp);
+                    above = expected.data() + r * stride + 1;
+                }
+                // In blocks of 16 rows and of 7, as the decoder and a pass may give them.
+                for (std::size_t block : {std::size_t(16), std::size_t(7)}) {
+                    std::vector<uint8_t> actual = rows;
+                    const uint8_t *prev = prior.data();
+                    for (std::size_t r = 0; r < count; r += block) {
+                        const std::size_t k = std::min(block, count - r);
+                        ASSERT_TRUE(build.rows(actual.data() + r * stride, stride, k, prev, n, bpp));
+                        prev = actual.data() + (r + k - 1) * stride + 1;
+                    }
+                    ASSERT_EQ(actual, expected)
+                        << build.name << " bpp " << bpp << " pixels " << pixels << " ties " << ties << " block " << block;
+                }
             }
-            ASSERT_TRUE(build.rows(rows.data(), stride, count, prior.data(), n, bpp));
-            ASSERT_EQ(rows, expected) << build.name << " bpp " << bpp << " pixels " << pixels;
         }
     }
-    std::vector<uint8_t> rows = {4, 0, 0, 0, 6, 0, 0, 0}, prior(3);
-    EXPECT_FALSE(UnfilterRows(rows.data(), 4, 2, prior.data(), 3, 3));
+    // A bad filter type stops the rows at that row, also inside a group of four.
+    for (const FilterBuild &build : FilterBuilds()) {
+        std::vector<uint8_t> rows = {4, 0, 0, 0, 6, 0, 0, 0}, prior(3);
+        EXPECT_FALSE(build.rows(rows.data(), 4, 2, prior.data(), 3, 3)) << build.name;
+        std::vector<uint8_t> group(4 * 13, 0), zeros(12);
+        group[0] = 4, group[13] = 4, group[26] = 9, group[39] = 4;
+        EXPECT_FALSE(build.rows(group.data(), 13, 4, zeros.data(), 12, 3)) << build.name;
+    }
 }
 
 TEST(PngFormat, PremultiplyRoundsDownForEveryByte)
@@ -174,4 +199,45 @@ TEST(PngFormat, PremultiplyRoundsDownForEveryByte)
     for (uint32_t c = 0; c < 256; ++c)
         for (uint32_t a = 0; a < 256; ++a)
             ASSERT_EQ(Premultiply(c, a), c * a / 255) << c << " " << a;
+}
+
+TEST(PngFormat, RgbAndRgbaRowsConvertEveryPixelOfEveryWidth)
+{
+    // Every colour and alpha pair once, in rows of every width up to 21 and
+    // one long row, through the converter the decoder would pick.
+    std::vector<uint8_t> rgba;
+    for (uint32_t c = 0; c < 256; ++c)
+        for (uint32_t a = 0; a < 256; ++a)
+            rgba.insert(rgba.end(), {uint8_t(c), uint8_t(255 - c), uint8_t(c ^ 0x5A), uint8_t(a)});
+    const int all = int(rgba.size() / 4);
+    for (bool keepAlpha : {true, false}) {
+        const ConversionPlan rgbaPlan = MakeConversionPlan(Header(all, 1, 8, 6, 0), {}, {}, keepAlpha, false);
+        const ConversionPlan rgbPlan = MakeConversionPlan(Header(all, 1, 8, 2, 0), {}, {}, keepAlpha, false);
+        const RowConverter rgbaConvert = SelectConverter(rgbaPlan), rgbConvert = SelectConverter(rgbPlan);
+        ASSERT_TRUE(rgbaConvert && rgbConvert);
+        for (int width = 1; width <= all; width = width < 21 ? width + 1 : all) {
+            for (int offset : {0, 4099}) {
+                if (offset + width > all)
+                    continue;
+                const uint8_t *source = rgba.data() + 4 * offset;
+                std::vector<Pixel> out(std::size_t(width) + 1, 0xDEADBEEF);
+                rgbaConvert(source, out.data(), nullptr, width, rgbaPlan);
+                for (int x = 0; x < width; ++x) {
+                    const uint8_t *s = source + 4 * x;
+                    const Pixel expected = keepAlpha ? PremultipliedPixel(s[0], s[1], s[2], s[3]) : MakePixel(s[0], s[1], s[2]);
+                    ASSERT_EQ(out[x], expected) << "rgba x " << x << " width " << width << " alpha " << keepAlpha;
+                }
+                ASSERT_EQ(out[width], 0xDEADBEEF);
+                // The same bytes read as RGB: three to a pixel.
+                if (3 * width > 4 * (all - offset))
+                    continue;
+                rgbConvert(source, out.data(), nullptr, width, rgbPlan);
+                for (int x = 0; x < width; ++x)
+                    ASSERT_EQ(out[x], MakePixel(source[3 * x], source[3 * x + 1], source[3 * x + 2])) << "rgb x " << x;
+                ASSERT_EQ(out[width], 0xDEADBEEF);
+            }
+            if (width == all)
+                break;
+        }
+    }
 }

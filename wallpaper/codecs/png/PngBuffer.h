@@ -1,9 +1,7 @@
 #pragma once
 
-// A large byte buffer for file data and inflated rows. Big buffers come
-// straight from the kernel with transparent huge pages requested, which saves
-// tens of thousands of page faults on a large picture; small ones (and all of
-// them under AddressSanitizer, which then sees every access) from the heap.
+// A large byte buffer for file data and inflated rows, from the big-block
+// memory of the raster layer (huge pages, no clearing pass of our own).
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +15,8 @@ public:
     PngBuffer(const PngBuffer &) = delete;
     PngBuffer &operator=(const PngBuffer &) = delete;
 
-    // A buffer of `size` bytes, contents undefined; false (and empty) when
-    // the memory cannot be had.
+    // A buffer of `size` zero bytes; false (and empty) when the memory cannot
+    // be had.
     bool Allocate(std::size_t size);
     void Release();
 
@@ -29,7 +27,6 @@ public:
 private:
     uint8_t *data_ = nullptr;
     std::size_t size_ = 0;
-    bool mapped_ = false;
 };
 
 }  // namespace pellimore::png

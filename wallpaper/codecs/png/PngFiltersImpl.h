@@ -13,6 +13,7 @@
 #endif
 #if defined(__SSE4_1__)
 #include <smmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace pellimore::png::PELLIMORE_PNG_FILTER_VARIANT {
@@ -323,6 +324,192 @@ void UnfilterPaethPairWide(uint8_t *upper, uint8_t *lower, const uint8_t *prior,
 }
 #endif
 
+#if defined(__SSE4_1__)
+// Four rows at once, one byte lane per sample. Each row keeps a 32-bit lane
+// of the registers (RGB pixels padded to four bytes); the rows are a block of
+// four pixels apart, row r working on block t - r in step t, so a block's
+// pixels above and upper-left were made in the step before and come from
+// registers. Within a step the four pixels of a block go one after another,
+// the four rows side by side; only the left neighbour is a serial dependency.
+
+// The Paeth predictor on bytes. p = a + b - c is never formed: |p - a| is
+// |b - c|, |p - b| is |a - c|, and |p - c| is their sum when a and b lie on
+// the same side of c, else their difference. The sum saturates at 255, which
+// changes no comparison with the other two (both at most 255).
+inline __m128i PaethBytes(__m128i a, __m128i b, __m128i c)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i cb = _mm_subs_epu8(c, b);
+    const __m128i pa = _mm_or_si128(cb, _mm_subs_epu8(b, c));
+    const __m128i ca = _mm_subs_epu8(c, a);
+    const __m128i pb = _mm_or_si128(ca, _mm_subs_epu8(a, c));
+    const __m128i sameSide = _mm_cmpeq_epi8(_mm_cmpeq_epi8(ca, zero), _mm_cmpeq_epi8(cb, zero));
+    const __m128i paOverPb = _mm_subs_epu8(pa, pb);
+    const __m128i difference = _mm_or_si128(paOverPb, _mm_subs_epu8(pb, pa));
+    const __m128i pc = _mm_blendv_epi8(difference, _mm_adds_epu8(pa, pb), sameSide);
+    const __m128i useA =
+        _mm_and_si128(_mm_cmpeq_epi8(paOverPb, zero), _mm_cmpeq_epi8(_mm_subs_epu8(pa, pc), zero));
+    const __m128i useB = _mm_cmpeq_epi8(_mm_subs_epu8(pb, pc), zero);
+    return _mm_blendv_epi8(_mm_blendv_epi8(c, b, useB), a, useA);
+}
+
+// Which filter each row of a group uses, as lane masks (all bits of a row's
+// lane set when it uses the filter).
+struct GroupFilters {
+    __m128i average, sub, up, none;
+};
+
+template <bool Mixed>
+inline __m128i GroupPredictor(__m128i a, __m128i b, __m128i c, const GroupFilters &f)
+{
+    const __m128i paeth = PaethBytes(a, b, c);
+    if constexpr (!Mixed)
+        return paeth;
+    const __m128i average = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+    __m128i predictor = _mm_blendv_epi8(paeth, average, f.average);
+    predictor = _mm_blendv_epi8(predictor, a, f.sub);
+    predictor = _mm_blendv_epi8(predictor, b, f.up);
+    return _mm_andnot_si128(f.none, predictor);
+}
+
+// Block j (pixels 4j to 4j + 3) of a row of n bytes as four 32-bit lanes;
+// pixels past the row's end read as zero.
+template <int Bpp>
+inline __m128i LoadBlock(const uint8_t *row, std::size_t n, std::size_t j)
+{
+    constexpr std::size_t kBytes = 4 * Bpp;
+    const std::size_t at = j * kBytes;
+    __m128i v;
+    if (at + 16 <= n) {
+        v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + at));
+    } else {
+        alignas(16) uint8_t part[16] = {};
+        std::memcpy(part, row + at, n - at < kBytes ? n - at : kBytes);
+        v = _mm_load_si128(reinterpret_cast<const __m128i *>(part));
+    }
+    if constexpr (Bpp == 3)
+        v = _mm_shuffle_epi8(v, _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1));
+    return v;
+}
+
+template <int Bpp>
+inline void StoreBlock(uint8_t *row, std::size_t n, std::size_t j, __m128i v)
+{
+    constexpr std::size_t kBytes = 4 * Bpp;
+    const std::size_t at = j * kBytes;
+    if constexpr (Bpp == 3)
+        v = _mm_shuffle_epi8(v, _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+    if (at + kBytes <= n) {
+        if constexpr (Bpp == 4) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(row + at), v);
+        } else {
+            // Twelve bytes: the next block's filtered bytes stay as they are.
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(row + at), v);
+            const int32_t tail = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+            std::memcpy(row + at + 8, &tail, 4);
+        }
+    } else {
+        alignas(16) uint8_t part[16];
+        _mm_store_si128(reinterpret_cast<__m128i *>(part), v);
+        std::memcpy(row + at, part, n - at);
+    }
+}
+
+inline void Transpose4(__m128i &r0, __m128i &r1, __m128i &r2, __m128i &r3)
+{
+    const __m128i t0 = _mm_unpacklo_epi32(r0, r1), t1 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i t2 = _mm_unpackhi_epi32(r0, r1), t3 = _mm_unpackhi_epi32(r2, r3);
+    r0 = _mm_unpacklo_epi64(t0, t1);
+    r1 = _mm_unpackhi_epi64(t0, t1);
+    r2 = _mm_unpacklo_epi64(t2, t3);
+    r3 = _mm_unpackhi_epi64(t2, t3);
+}
+
+// The four rows whose filtered bytes start at rows[0..3] (n bytes each, a
+// whole number of pixels), below `prior`.
+template <int Bpp, bool Mixed>
+void UnfilterGroup(uint8_t *const *rows, const uint8_t *prior, std::size_t n, const GroupFilters &filters)
+{
+    const std::size_t blocks = (n / Bpp + 3) / 4;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i laneIndex = _mm_setr_epi32(0, 1, 2, 3);
+    // The last step's results (pixel k of the block in register k, row r in
+    // lane r) and the last step's pixels above pixel 3 (next upper-left).
+    __m128i made[4] = {zero, zero, zero, zero};
+    __m128i aboveLast = zero;
+    for (std::size_t t = 0; t < blocks + 3; ++t) {
+        __m128i x[4];
+        for (std::size_t r = 0; r < 4; ++r)
+            x[r] = t >= r && t - r < blocks ? LoadBlock<Bpp>(rows[r], n, t - r) : zero;
+        Transpose4(x[0], x[1], x[2], x[3]);
+        const __m128i priorBlock = t < blocks ? LoadBlock<Bpp>(prior, n, t) : zero;
+        // A row starting its first block has no left or upper-left pixel.
+        const __m128i starting = _mm_cmpeq_epi32(_mm_set1_epi32(int(t)), laneIndex);
+        __m128i a = _mm_andnot_si128(starting, made[3]);
+        __m128i c = _mm_andnot_si128(starting, aboveLast);
+        // Above row r is row r - 1 of the last step; above row 0 is the prior row.
+        const __m128i b0 = _mm_alignr_epi8(made[0], _mm_shuffle_epi32(priorBlock, 0x00), 12);
+        const __m128i b1 = _mm_alignr_epi8(made[1], _mm_shuffle_epi32(priorBlock, 0x55), 12);
+        const __m128i b2 = _mm_alignr_epi8(made[2], _mm_shuffle_epi32(priorBlock, 0xAA), 12);
+        const __m128i b3 = _mm_alignr_epi8(made[3], _mm_shuffle_epi32(priorBlock, 0xFF), 12);
+        made[0] = a = _mm_add_epi8(x[0], GroupPredictor<Mixed>(a, b0, c, filters));
+        made[1] = a = _mm_add_epi8(x[1], GroupPredictor<Mixed>(a, b1, b0, filters));
+        made[2] = a = _mm_add_epi8(x[2], GroupPredictor<Mixed>(a, b2, b1, filters));
+        made[3] = _mm_add_epi8(x[3], GroupPredictor<Mixed>(a, b3, b2, filters));
+        aboveLast = b3;
+        __m128i out[4] = {made[0], made[1], made[2], made[3]};
+        Transpose4(out[0], out[1], out[2], out[3]);
+        for (std::size_t r = 0; r < 4; ++r)
+            if (t >= r && t - r < blocks)
+                StoreBlock<Bpp>(rows[r], n, t - r, out[r]);
+    }
+}
+
+// Lane masks for the filter types of a group; false when one is not a filter.
+inline bool MakeGroupFilters(const uint8_t *types, GroupFilters &f)
+{
+    int32_t lanes[4][4] = {};  // average, sub, up, none
+    for (int r = 0; r < 4; ++r) {
+        switch (types[r]) {
+        case kFilterAverage: lanes[0][r] = -1; break;
+        case kFilterSub: lanes[1][r] = -1; break;
+        case kFilterUp: lanes[2][r] = -1; break;
+        case kFilterNone: lanes[3][r] = -1; break;
+        case kFilterPaeth: break;
+        default: return false;
+        }
+    }
+    auto mask = [](const int32_t *l) { return _mm_setr_epi32(l[0], l[1], l[2], l[3]); };
+    f = {mask(lanes[0]), mask(lanes[1]), mask(lanes[2]), mask(lanes[3])};
+    return true;
+}
+
+// Reverses four rows of three- or four-byte pixels through UnfilterGroup
+// when that is worth while (two or more of them have a serial filter);
+// false when the rows are better done one by one.
+template <int Bpp>
+bool TryUnfilterGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, std::size_t n)
+{
+    uint8_t types[4];
+    int serial = 0;
+    for (std::size_t r = 0; r < 4; ++r) {
+        types[r] = rows[r * stride];
+        serial += types[r] == kFilterSub || types[r] == kFilterAverage || types[r] == kFilterPaeth;
+    }
+    GroupFilters filters;
+    if (serial < 2 || !MakeGroupFilters(types, filters))
+        return false;
+    uint8_t *const starts[4] = {rows + 1, rows + stride + 1, rows + 2 * stride + 1, rows + 3 * stride + 1};
+    const bool allPaeth = types[0] == kFilterPaeth && types[1] == kFilterPaeth && types[2] == kFilterPaeth &&
+                          types[3] == kFilterPaeth;
+    if (allPaeth)
+        UnfilterGroup<Bpp, false>(starts, prior, n, filters);
+    else
+        UnfilterGroup<Bpp, true>(starts, prior, n, filters);
+    return true;
+}
+#endif
+
 template <int Bpp>
 bool UnfilterFixed(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t n)
 {
@@ -395,6 +582,17 @@ bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const ui
 {
     for (std::size_t r = 0; r < count; ++r) {
         uint8_t *row = rows + r * stride;
+#if defined(__SSE4_1__)
+        // Four rows at a time where their filters allow it.
+        if (r + 4 <= count && (bytesPerPixel == 3 || bytesPerPixel == 4) &&
+            rowBytes % std::size_t(bytesPerPixel) == 0 &&
+            (bytesPerPixel == 3 ? TryUnfilterGroup<3>(row, stride, prior, rowBytes)
+                                : TryUnfilterGroup<4>(row, stride, prior, rowBytes))) {
+            prior = row + 3 * stride + 1;
+            r += 3;
+            continue;
+        }
+#endif
 #if defined(__SSE2__)
         // Paeth is the one filter whose chain is long: two Paeth rows in a row
         // go together. (Four at a time, in two registers, measured slower.)
