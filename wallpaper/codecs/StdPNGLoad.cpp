@@ -158,6 +158,7 @@ private:
         if (!expected)
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         inflatedSize_ = std::size_t(*expected);
+        png_.data_->KeepSpareFor(png_.chunks_.header.width, png_.chunks_.header.height);
         if (!inflated_.Allocate(inflatedSize_))
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         std::size_t produced = inflatedSize_;
@@ -473,8 +474,14 @@ bool StdPNG::LoadFile(const QString &FileName, bool ValidateAllData, bool Make32
         return false;
     if (state_ >= kStateLoading)
         return false;
-    ResetImage();
+    // The old picture goes; its memory serves the new one if the size is the same.
+    data_->ClearKeepingMemory();
+    chunks_ = png::PngChunkData{};
     state_ = 0;
+    struct ReleaseSpare {
+        stdPNGdata &data;
+        ~ReleaseSpare() { data.ReleaseSpare(); }
+    } releaseSpare{*data_};
     try {
         Loader loader(*this, ValidateAllData, Make32Bit, AlphaBlendValue);
         return loader.Run(FileName);

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace pellimore {
 
@@ -9,7 +10,15 @@ bool stdPNGdata::Create(int width, int height, int bitCount, std::vector<Pixel> 
 {
     Clear();
     try {
-        Bitmap bitmap(width, height, bitCount);
+        Bitmap bitmap;
+        if (spare_.Width() == width && spare_.Height() == height) {
+            bitmap = std::exchange(spare_, Bitmap());
+            bitmap.Fill(0);
+            bitmap.SetBitCount(bitCount);
+        } else {
+            spare_ = Bitmap();
+            bitmap = Bitmap(width, height, bitCount);
+        }
         bitmap.ColorTable() = std::move(colorTable);
         bitmap_ = std::move(bitmap);
     } catch (const std::bad_alloc &) {
@@ -22,6 +31,13 @@ bool stdPNGdata::Create(int width, int height, int bitCount, std::vector<Pixel> 
     if (withDC)
         CreateDC();
     return true;
+}
+
+void stdPNGdata::ClearKeepingMemory()
+{
+    Bitmap kept = std::exchange(bitmap_, Bitmap());
+    Clear();
+    spare_ = std::move(kept);
 }
 
 void stdPNGdata::Clear()

@@ -31,6 +31,18 @@ public:
     bool Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC);
     // Releases the bitmap, the indices, the device context and the background.
     void Clear();
+    // Clear(), but the bitmap's pixel memory is kept aside: a Create of the
+    // same size takes it (cleared) instead of new memory, which spares the
+    // page faults of a big picture when pictures of one size follow each
+    // other. ReleaseSpare() gives it back.
+    void ClearKeepingMemory();
+    void ReleaseSpare() { spare_ = Bitmap(); }
+    // Releases the kept memory unless it suits a width x height picture.
+    void KeepSpareFor(int width, int height)
+    {
+        if (spare_.Width() != width || spare_.Height() != height)
+            ReleaseSpare();
+    }
 
     bool IsNull() const { return bitmap_.IsNull(); }
     Bitmap &Image() { return bitmap_; }
@@ -64,6 +76,7 @@ private:
     ZeroedVector<uint8_t> indices_;
     std::optional<DeviceContext> dc_;
     Bitmap background_;
+    Bitmap spare_;
 };
 
 }  // namespace pellimore

@@ -82,6 +82,8 @@ std::vector<FilterBuild> FilterBuilds()
                                     {"baseline", &baseline::UnfilterRow, &baseline::UnfilterRows}};
     if (Sse41FiltersAvailable())
         builds.push_back({"sse41", &sse41::UnfilterRow, &sse41::UnfilterRows});
+    if (Avx2FiltersAvailable())
+        builds.push_back({"avx2", &avx2::UnfilterRow, &avx2::UnfilterRows});
     return builds;
 }
 

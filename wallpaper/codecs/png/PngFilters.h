@@ -23,8 +23,8 @@ bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const ui
                   int bytesPerPixel);
 
 // The builds behind the two functions above, for tests: `baseline` runs on
-// any processor of the target; `sse41` exists on x86-64 and may be called
-// only when SseFiltersAvailable() says so.
+// any processor of the target; `sse41` and `avx2` exist on x86-64 and may be
+// called only when Sse41FiltersAvailable() and Avx2FiltersAvailable() say so.
 namespace baseline {
 bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
 bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
@@ -35,6 +35,12 @@ bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t
 bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
                   int bytesPerPixel);
 }  // namespace sse41
+namespace avx2 {
+bool UnfilterRow(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t rowBytes, int bytesPerPixel);
+bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior, std::size_t rowBytes,
+                  int bytesPerPixel);
+}  // namespace avx2
 bool Sse41FiltersAvailable();
+bool Avx2FiltersAvailable();
 
 }  // namespace pellimore::png
