@@ -304,7 +304,9 @@ bool StdPNG::Loader::CreateBitmap()
         }
     }
     stdPNGdata &data = *png_.data_;
-    if (!data.Create(h.width, h.height, plan_.bitCount, std::move(table), true) ||
+    // Every pixel is written before the bitmap can be seen, unless rows are
+    // painted while they are decoded.
+    if (!data.Create(h.width, h.height, plan_.bitCount, std::move(table), true, !progressive_) ||
         (plan_.conversion.storeIndices && !data.CreateIndices()))
         return Fail(kMsgResources, kTitleApplication);
     return true;

@@ -6,14 +6,16 @@
 
 namespace pellimore {
 
-bool stdPNGdata::Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC)
+bool stdPNGdata::Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC,
+                        bool overwritten)
 {
     Clear();
     try {
         Bitmap bitmap;
         if (spare_.Width() == width && spare_.Height() == height) {
             bitmap = std::exchange(spare_, Bitmap());
-            bitmap.Fill(0);
+            if (!overwritten)
+                bitmap.Fill(0);
             bitmap.SetBitCount(bitCount);
         } else {
             spare_ = Bitmap();

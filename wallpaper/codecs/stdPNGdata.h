@@ -27,8 +27,11 @@ public:
 
     // Makes a width x height bitmap of `bitCount` bits (every pixel zero) with
     // the colour table, and the own device context when `withDC`. False,
-    // with nothing made, when the memory cannot be had.
-    bool Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC);
+    // with nothing made, when the memory cannot be had. With `overwritten`
+    // the caller writes every pixel before anyone sees the bitmap, and kept
+    // memory (see ClearKeepingMemory) is taken without clearing it.
+    bool Create(int width, int height, int bitCount, std::vector<Pixel> colorTable, bool withDC,
+                bool overwritten = false);
     // Releases the bitmap, the indices, the device context and the background.
     void Clear();
     // Clear(), but the bitmap's pixel memory is kept aside: a Create of the

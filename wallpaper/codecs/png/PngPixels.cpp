@@ -1,5 +1,7 @@
 #include "wallpaper/codecs/png/PngPixels.h"
 
+#include <cstring>
+
 #if defined(__x86_64__)
 #include <tmmintrin.h>
 #define PELLIMORE_PNG_SSSE3 1
@@ -18,11 +20,10 @@ void ConvertIndexed(const uint8_t *row, Pixel *out, uint8_t *indices, int width,
 {
     const Pixel *lookup = plan.lookup.data();
     if constexpr (Depth == 8) {
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < width; ++x)
             out[x] = lookup[row[x]];
-            if constexpr (StoreIndices)
-                indices[x] = row[x];
-        }
+        if constexpr (StoreIndices)
+            std::memcpy(indices, row, std::size_t(width));
     } else {
         constexpr int kPerByte = 8 / Depth;
         constexpr unsigned kMask = (1u << Depth) - 1;
