@@ -15,6 +15,9 @@
 #include <smmintrin.h>
 #include <tmmintrin.h>
 #endif
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
 namespace pellimore::png::PELLIMORE_PNG_FILTER_VARIANT {
 
@@ -510,6 +513,139 @@ bool TryUnfilterGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, s
 }
 #endif
 
+#if defined(__AVX2__)
+// Eight rows at once where AVX2 is there: rows 0 to 3 in the low 128-bit half
+// of each register and rows 4 to 7 in the high half, each half laid out as in
+// UnfilterGroup (the unpacking and byte shifts of AVX2 stay within halves).
+// The serial chain per step is as long as for four rows, for twice the pixels.
+inline __m256i PaethBytes(__m256i a, __m256i b, __m256i c)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i cb = _mm256_subs_epu8(c, b);
+    const __m256i pa = _mm256_or_si256(cb, _mm256_subs_epu8(b, c));
+    const __m256i ca = _mm256_subs_epu8(c, a);
+    const __m256i pb = _mm256_or_si256(ca, _mm256_subs_epu8(a, c));
+    const __m256i sameSide = _mm256_cmpeq_epi8(_mm256_cmpeq_epi8(ca, zero), _mm256_cmpeq_epi8(cb, zero));
+    const __m256i paOverPb = _mm256_subs_epu8(pa, pb);
+    const __m256i difference = _mm256_or_si256(paOverPb, _mm256_subs_epu8(pb, pa));
+    const __m256i pc = _mm256_blendv_epi8(difference, _mm256_adds_epu8(pa, pb), sameSide);
+    const __m256i useA =
+        _mm256_and_si256(_mm256_cmpeq_epi8(paOverPb, zero), _mm256_cmpeq_epi8(_mm256_subs_epu8(pa, pc), zero));
+    const __m256i useB = _mm256_cmpeq_epi8(_mm256_subs_epu8(pb, pc), zero);
+    return _mm256_blendv_epi8(_mm256_blendv_epi8(c, b, useB), a, useA);
+}
+
+struct WideGroupFilters {
+    __m256i average, sub, up, none;
+};
+
+template <bool Mixed>
+inline __m256i GroupPredictor(__m256i a, __m256i b, __m256i c, const WideGroupFilters &f)
+{
+    const __m256i paeth = PaethBytes(a, b, c);
+    if constexpr (!Mixed)
+        return paeth;
+    const __m256i average =
+        _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+    __m256i predictor = _mm256_blendv_epi8(paeth, average, f.average);
+    predictor = _mm256_blendv_epi8(predictor, a, f.sub);
+    predictor = _mm256_blendv_epi8(predictor, b, f.up);
+    return _mm256_andnot_si256(f.none, predictor);
+}
+
+inline void Transpose4(__m256i &r0, __m256i &r1, __m256i &r2, __m256i &r3)
+{
+    const __m256i t0 = _mm256_unpacklo_epi32(r0, r1), t1 = _mm256_unpacklo_epi32(r2, r3);
+    const __m256i t2 = _mm256_unpackhi_epi32(r0, r1), t3 = _mm256_unpackhi_epi32(r2, r3);
+    r0 = _mm256_unpacklo_epi64(t0, t1);
+    r1 = _mm256_unpackhi_epi64(t0, t1);
+    r2 = _mm256_unpacklo_epi64(t2, t3);
+    r3 = _mm256_unpackhi_epi64(t2, t3);
+}
+
+template <int Bpp, bool Mixed>
+void UnfilterWideGroup(uint8_t *const *rows, const uint8_t *prior, std::size_t n, const WideGroupFilters &filters)
+{
+    const std::size_t blocks = (n / Bpp + 3) / 4;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i made[4] = {zero, zero, zero, zero};
+    __m256i aboveLast = zero;
+    auto live = [blocks](std::size_t t, std::size_t r) { return t >= r && t - r < blocks; };
+    for (std::size_t t = 0; t < blocks + 7; ++t) {
+        __m128i in[8];
+        for (std::size_t r = 0; r < 8; ++r)
+            in[r] = live(t, r) ? LoadBlock<Bpp>(rows[r], n, t - r) : _mm_setzero_si128();
+        __m256i x[4];
+        for (std::size_t r = 0; r < 4; ++r)
+            x[r] = _mm256_set_m128i(in[r + 4], in[r]);
+        Transpose4(x[0], x[1], x[2], x[3]);
+        const __m256i priorBlock =
+            _mm256_castsi128_si256(t < blocks ? LoadBlock<Bpp>(prior, n, t) : _mm_setzero_si128());
+        const __m256i starting = _mm256_cmpeq_epi32(_mm256_set1_epi32(int(t)), laneIndex);
+        __m256i a = _mm256_andnot_si256(starting, made[3]);
+        const __m256i c = _mm256_andnot_si256(starting, aboveLast);
+        // Above row 0: the prior row's pixel; above row 4: row 3 of the last
+        // step, carried from the low half into the high one.
+        const __m256i b0 = _mm256_alignr_epi8(
+            made[0], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0x00), made[0], 0x20), 12);
+        const __m256i b1 = _mm256_alignr_epi8(
+            made[1], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0x55), made[1], 0x20), 12);
+        const __m256i b2 = _mm256_alignr_epi8(
+            made[2], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0xAA), made[2], 0x20), 12);
+        const __m256i b3 = _mm256_alignr_epi8(
+            made[3], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0xFF), made[3], 0x20), 12);
+        made[0] = a = _mm256_add_epi8(x[0], GroupPredictor<Mixed>(a, b0, c, filters));
+        made[1] = a = _mm256_add_epi8(x[1], GroupPredictor<Mixed>(a, b1, b0, filters));
+        made[2] = a = _mm256_add_epi8(x[2], GroupPredictor<Mixed>(a, b2, b1, filters));
+        made[3] = _mm256_add_epi8(x[3], GroupPredictor<Mixed>(a, b3, b2, filters));
+        aboveLast = b3;
+        __m256i out[4] = {made[0], made[1], made[2], made[3]};
+        Transpose4(out[0], out[1], out[2], out[3]);
+        for (std::size_t r = 0; r < 4; ++r) {
+            if (live(t, r))
+                StoreBlock<Bpp>(rows[r], n, t - r, _mm256_castsi256_si128(out[r]));
+            if (live(t, r + 4))
+                StoreBlock<Bpp>(rows[r + 4], n, t - r - 4, _mm256_extracti128_si256(out[r], 1));
+        }
+    }
+}
+
+// As TryUnfilterGroup, for eight rows (four or more of them serial).
+template <int Bpp>
+bool TryUnfilterWideGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, std::size_t n)
+{
+    int32_t lanes[4][8] = {};  // average, sub, up, none
+    int serial = 0;
+    bool allPaeth = true;
+    for (std::size_t r = 0; r < 8; ++r) {
+        const uint8_t type = rows[r * stride];
+        switch (type) {
+        case kFilterAverage: lanes[0][r] = -1; break;
+        case kFilterSub: lanes[1][r] = -1; break;
+        case kFilterUp: lanes[2][r] = -1; break;
+        case kFilterNone: lanes[3][r] = -1; break;
+        case kFilterPaeth: break;
+        default: return false;
+        }
+        serial += type == kFilterSub || type == kFilterAverage || type == kFilterPaeth;
+        allPaeth = allPaeth && type == kFilterPaeth;
+    }
+    if (serial < 4)
+        return false;
+    auto mask = [](const int32_t *l) { return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[4], l[5], l[6], l[7]); };
+    const WideGroupFilters filters{mask(lanes[0]), mask(lanes[1]), mask(lanes[2]), mask(lanes[3])};
+    uint8_t *starts[8];
+    for (std::size_t r = 0; r < 8; ++r)
+        starts[r] = rows + r * stride + 1;
+    if (allPaeth)
+        UnfilterWideGroup<Bpp, false>(starts, prior, n, filters);
+    else
+        UnfilterWideGroup<Bpp, true>(starts, prior, n, filters);
+    return true;
+}
+#endif
+
 template <int Bpp>
 bool UnfilterFixed(uint8_t filter, uint8_t *row, const uint8_t *prior, std::size_t n)
 {
@@ -582,6 +718,17 @@ bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const ui
 {
     for (std::size_t r = 0; r < count; ++r) {
         uint8_t *row = rows + r * stride;
+#if defined(__AVX2__)
+        // Eight rows at a time where their filters allow it, else four.
+        if (r + 8 <= count && (bytesPerPixel == 3 || bytesPerPixel == 4) &&
+            rowBytes % std::size_t(bytesPerPixel) == 0 &&
+            (bytesPerPixel == 3 ? TryUnfilterWideGroup<3>(row, stride, prior, rowBytes)
+                                : TryUnfilterWideGroup<4>(row, stride, prior, rowBytes))) {
+            prior = row + 7 * stride + 1;
+            r += 7;
+            continue;
+        }
+#endif
 #if defined(__SSE4_1__)
         // Four rows at a time where their filters allow it.
         if (r + 4 <= count && (bytesPerPixel == 3 || bytesPerPixel == 4) &&
