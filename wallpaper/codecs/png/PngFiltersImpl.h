@@ -328,51 +328,116 @@ void UnfilterPaethPairWide(uint8_t *upper, uint8_t *lower, const uint8_t *prior,
 #endif
 
 #if defined(__SSE4_1__)
-// Four rows at once, one byte lane per sample. Each row keeps a 32-bit lane
-// of the registers (RGB pixels padded to four bytes); the rows are a block of
-// four pixels apart, row r working on block t - r in step t, so a block's
-// pixels above and upper-left were made in the step before and come from
-// registers. Within a step the four pixels of a block go one after another,
-// the four rows side by side; only the left neighbour is a serial dependency.
+// Rows in groups, one byte lane per sample. Each row keeps a 32-bit lane of
+// the registers (RGB pixels padded to four bytes): four rows to a 128-bit
+// register, eight to a 256-bit one with AVX2 (rows 0 to 3 in its low half,
+// 4 to 7 in the high half). The rows are a block of four pixels apart, row r
+// working on block t - r in step t, so a block's pixels above and upper-left
+// were made in the step before and come from registers. Within a step the
+// four pixels of a block go one after another, the rows side by side; only
+// the left neighbour is a serial dependency, and its chain is as long for
+// eight rows as for four.
+
+// The byte operations the group filters need, for both register widths.
+inline __m128i Zero(__m128i) { return _mm_setzero_si128(); }
+inline __m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+inline __m128i And(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
+inline __m128i AndNot(__m128i a, __m128i b) { return _mm_andnot_si128(a, b); }
+inline __m128i Xor(__m128i a, __m128i b) { return _mm_xor_si128(a, b); }
+inline __m128i Add(__m128i a, __m128i b) { return _mm_add_epi8(a, b); }
+inline __m128i Sub(__m128i a, __m128i b) { return _mm_sub_epi8(a, b); }
+inline __m128i AddSat(__m128i a, __m128i b) { return _mm_adds_epu8(a, b); }
+inline __m128i SubSat(__m128i a, __m128i b) { return _mm_subs_epu8(a, b); }
+inline __m128i Average(__m128i a, __m128i b) { return _mm_avg_epu8(a, b); }
+inline __m128i Equal(__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); }
+inline __m128i Blend(__m128i a, __m128i b, __m128i mask) { return _mm_blendv_epi8(a, b, mask); }
+inline __m128i Ones(__m128i) { return _mm_set1_epi8(1); }
+inline __m128i Interleave32(__m128i a, __m128i b, bool high)
+{
+    return high ? _mm_unpackhi_epi32(a, b) : _mm_unpacklo_epi32(a, b);
+}
+inline __m128i Interleave64(__m128i a, __m128i b, bool high)
+{
+    return high ? _mm_unpackhi_epi64(a, b) : _mm_unpacklo_epi64(a, b);
+}
+#if defined(__AVX2__)
+inline __m256i Zero(__m256i) { return _mm256_setzero_si256(); }
+inline __m256i Or(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
+inline __m256i And(__m256i a, __m256i b) { return _mm256_and_si256(a, b); }
+inline __m256i AndNot(__m256i a, __m256i b) { return _mm256_andnot_si256(a, b); }
+inline __m256i Xor(__m256i a, __m256i b) { return _mm256_xor_si256(a, b); }
+inline __m256i Add(__m256i a, __m256i b) { return _mm256_add_epi8(a, b); }
+inline __m256i Sub(__m256i a, __m256i b) { return _mm256_sub_epi8(a, b); }
+inline __m256i AddSat(__m256i a, __m256i b) { return _mm256_adds_epu8(a, b); }
+inline __m256i SubSat(__m256i a, __m256i b) { return _mm256_subs_epu8(a, b); }
+inline __m256i Average(__m256i a, __m256i b) { return _mm256_avg_epu8(a, b); }
+inline __m256i Equal(__m256i a, __m256i b) { return _mm256_cmpeq_epi8(a, b); }
+inline __m256i Blend(__m256i a, __m256i b, __m256i mask) { return _mm256_blendv_epi8(a, b, mask); }
+inline __m256i Ones(__m256i) { return _mm256_set1_epi8(1); }
+inline __m256i Interleave32(__m256i a, __m256i b, bool high)
+{
+    return high ? _mm256_unpackhi_epi32(a, b) : _mm256_unpacklo_epi32(a, b);
+}
+inline __m256i Interleave64(__m256i a, __m256i b, bool high)
+{
+    return high ? _mm256_unpackhi_epi64(a, b) : _mm256_unpacklo_epi64(a, b);
+}
+#endif
 
 // The Paeth predictor on bytes. p = a + b - c is never formed: |p - a| is
 // |b - c|, |p - b| is |a - c|, and |p - c| is their sum when a and b lie on
 // the same side of c, else their difference. The sum saturates at 255, which
 // changes no comparison with the other two (both at most 255).
-inline __m128i PaethBytes(__m128i a, __m128i b, __m128i c)
+template <class G>
+inline typename G::V PaethBytes(typename G::V a, typename G::V b, typename G::V c)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i cb = _mm_subs_epu8(c, b);
-    const __m128i pa = _mm_or_si128(cb, _mm_subs_epu8(b, c));
-    const __m128i ca = _mm_subs_epu8(c, a);
-    const __m128i pb = _mm_or_si128(ca, _mm_subs_epu8(a, c));
-    const __m128i sameSide = _mm_cmpeq_epi8(_mm_cmpeq_epi8(ca, zero), _mm_cmpeq_epi8(cb, zero));
-    const __m128i paOverPb = _mm_subs_epu8(pa, pb);
-    const __m128i difference = _mm_or_si128(paOverPb, _mm_subs_epu8(pb, pa));
-    const __m128i pc = _mm_blendv_epi8(difference, _mm_adds_epu8(pa, pb), sameSide);
-    const __m128i useA =
-        _mm_and_si128(_mm_cmpeq_epi8(paOverPb, zero), _mm_cmpeq_epi8(_mm_subs_epu8(pa, pc), zero));
-    const __m128i useB = _mm_cmpeq_epi8(_mm_subs_epu8(pb, pc), zero);
-    return _mm_blendv_epi8(_mm_blendv_epi8(c, b, useB), a, useA);
+    using V = typename G::V;
+    const V zero = Zero(a);
+    const V cb = SubSat(c, b);
+    const V pa = Or(cb, SubSat(b, c));
+    const V ca = SubSat(c, a);
+    const V pb = Or(ca, SubSat(a, c));
+    const V sameSide = Equal(Equal(ca, zero), Equal(cb, zero));
+    const V paOverPb = SubSat(pa, pb);
+    const V pc = Blend(Or(paOverPb, SubSat(pb, pa)), AddSat(pa, pb), sameSide);
+    const V useA = And(Equal(paOverPb, zero), Equal(SubSat(pa, pc), zero));
+    const V useB = Equal(SubSat(pb, pc), zero);
+    return Blend(Blend(c, b, useB), a, useA);
 }
 
 // Which filter each row of a group uses, as lane masks (all bits of a row's
 // lane set when it uses the filter).
+template <class G>
 struct GroupFilters {
-    __m128i average, sub, up, none;
+    typename G::V average, sub, up, none;
 };
 
-template <bool Mixed>
-inline __m128i GroupPredictor(__m128i a, __m128i b, __m128i c, const GroupFilters &f)
+template <class G, bool Mixed>
+inline typename G::V GroupPredictor(typename G::V a, typename G::V b, typename G::V c, const GroupFilters<G> &f)
 {
-    const __m128i paeth = PaethBytes(a, b, c);
+    using V = typename G::V;
+    const V paeth = PaethBytes<G>(a, b, c);
     if constexpr (!Mixed)
         return paeth;
-    const __m128i average = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
-    __m128i predictor = _mm_blendv_epi8(paeth, average, f.average);
-    predictor = _mm_blendv_epi8(predictor, a, f.sub);
-    predictor = _mm_blendv_epi8(predictor, b, f.up);
-    return _mm_andnot_si128(f.none, predictor);
+    const V average = Sub(Average(a, b), And(Xor(a, b), Ones(a)));  // (a + b) / 2 rounded down
+    V predictor = Blend(paeth, average, f.average);
+    predictor = Blend(predictor, a, f.sub);
+    predictor = Blend(predictor, b, f.up);
+    return AndNot(f.none, predictor);
+}
+
+// Turns four registers of four 32-bit lanes (in each 128-bit half) around:
+// lane i of register j becomes lane j of register i.
+template <class G>
+inline void Transpose4(typename G::V &r0, typename G::V &r1, typename G::V &r2, typename G::V &r3)
+{
+    using V = typename G::V;
+    const V t0 = Interleave32(r0, r1, false), t1 = Interleave32(r2, r3, false);
+    const V t2 = Interleave32(r0, r1, true), t3 = Interleave32(r2, r3, true);
+    r0 = Interleave64(t0, t1, false);
+    r1 = Interleave64(t0, t1, true);
+    r2 = Interleave64(t2, t3, false);
+    r3 = Interleave64(t2, t3, true);
 }
 
 // Block j (pixels 4j to 4j + 3) of a row of n bytes as four 32-bit lanes;
@@ -418,207 +483,121 @@ inline void StoreBlock(uint8_t *row, std::size_t n, std::size_t j, __m128i v)
     }
 }
 
-inline void Transpose4(__m128i &r0, __m128i &r1, __m128i &r2, __m128i &r3)
-{
-    const __m128i t0 = _mm_unpacklo_epi32(r0, r1), t1 = _mm_unpacklo_epi32(r2, r3);
-    const __m128i t2 = _mm_unpackhi_epi32(r0, r1), t3 = _mm_unpackhi_epi32(r2, r3);
-    r0 = _mm_unpacklo_epi64(t0, t1);
-    r1 = _mm_unpackhi_epi64(t0, t1);
-    r2 = _mm_unpacklo_epi64(t2, t3);
-    r3 = _mm_unpackhi_epi64(t2, t3);
-}
+// What differs between the two widths: moving blocks between the rows and
+// the lanes, and the row above each lane.
+struct Group4 {
+    using V = __m128i;
+    static constexpr std::size_t kRows = 4;
 
-// The four rows whose filtered bytes start at rows[0..3] (n bytes each, a
-// whole number of pixels), below `prior`.
-template <int Bpp, bool Mixed>
-void UnfilterGroup(uint8_t *const *rows, const uint8_t *prior, std::size_t n, const GroupFilters &filters)
-{
-    const std::size_t blocks = (n / Bpp + 3) / 4;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i laneIndex = _mm_setr_epi32(0, 1, 2, 3);
-    // The last step's results (pixel k of the block in register k, row r in
-    // lane r) and the last step's pixels above pixel 3 (next upper-left).
-    __m128i made[4] = {zero, zero, zero, zero};
-    __m128i aboveLast = zero;
-    for (std::size_t t = 0; t < blocks + 3; ++t) {
-        __m128i x[4];
+    static V LaneIndex() { return _mm_setr_epi32(0, 1, 2, 3); }
+    static V Starting(std::size_t t) { return _mm_cmpeq_epi32(_mm_set1_epi32(int(t)), LaneIndex()); }
+    static V Mask(const int32_t *lanes) { return _mm_setr_epi32(lanes[0], lanes[1], lanes[2], lanes[3]); }
+    // Row r's block (or zeros) into register r.
+    static void Gather(const __m128i *blocks, V *x)
+    {
         for (std::size_t r = 0; r < 4; ++r)
-            x[r] = t >= r && t - r < blocks ? LoadBlock<Bpp>(rows[r], n, t - r) : zero;
-        Transpose4(x[0], x[1], x[2], x[3]);
-        const __m128i priorBlock = t < blocks ? LoadBlock<Bpp>(prior, n, t) : zero;
-        // A row starting its first block has no left or upper-left pixel.
-        const __m128i starting = _mm_cmpeq_epi32(_mm_set1_epi32(int(t)), laneIndex);
-        __m128i a = _mm_andnot_si128(starting, made[3]);
-        __m128i c = _mm_andnot_si128(starting, aboveLast);
-        // Above row r is row r - 1 of the last step; above row 0 is the prior row.
-        const __m128i b0 = _mm_alignr_epi8(made[0], _mm_shuffle_epi32(priorBlock, 0x00), 12);
-        const __m128i b1 = _mm_alignr_epi8(made[1], _mm_shuffle_epi32(priorBlock, 0x55), 12);
-        const __m128i b2 = _mm_alignr_epi8(made[2], _mm_shuffle_epi32(priorBlock, 0xAA), 12);
-        const __m128i b3 = _mm_alignr_epi8(made[3], _mm_shuffle_epi32(priorBlock, 0xFF), 12);
-        made[0] = a = _mm_add_epi8(x[0], GroupPredictor<Mixed>(a, b0, c, filters));
-        made[1] = a = _mm_add_epi8(x[1], GroupPredictor<Mixed>(a, b1, b0, filters));
-        made[2] = a = _mm_add_epi8(x[2], GroupPredictor<Mixed>(a, b2, b1, filters));
-        made[3] = _mm_add_epi8(x[3], GroupPredictor<Mixed>(a, b3, b2, filters));
-        aboveLast = b3;
-        __m128i out[4] = {made[0], made[1], made[2], made[3]};
-        Transpose4(out[0], out[1], out[2], out[3]);
+            x[r] = blocks[r];
+    }
+    static void Scatter(const V *out, __m128i *blocks)
+    {
         for (std::size_t r = 0; r < 4; ++r)
-            if (t >= r && t - r < blocks)
-                StoreBlock<Bpp>(rows[r], n, t - r, out[r]);
+            blocks[r] = out[r];
     }
-}
-
-// Lane masks for the filter types of a group; false when one is not a filter.
-inline bool MakeGroupFilters(const uint8_t *types, GroupFilters &f)
-{
-    int32_t lanes[4][4] = {};  // average, sub, up, none
-    for (int r = 0; r < 4; ++r) {
-        switch (types[r]) {
-        case kFilterAverage: lanes[0][r] = -1; break;
-        case kFilterSub: lanes[1][r] = -1; break;
-        case kFilterUp: lanes[2][r] = -1; break;
-        case kFilterNone: lanes[3][r] = -1; break;
-        case kFilterPaeth: break;
-        default: return false;
-        }
+    // The pixels above pixel K of each lane: row r - 1 of the last step, and
+    // for row 0 the prior row's pixel.
+    template <int K>
+    static V Above(V made, __m128i priorBlock)
+    {
+        return _mm_alignr_epi8(made, _mm_shuffle_epi32(priorBlock, K * 0x55), 12);
     }
-    auto mask = [](const int32_t *l) { return _mm_setr_epi32(l[0], l[1], l[2], l[3]); };
-    f = {mask(lanes[0]), mask(lanes[1]), mask(lanes[2]), mask(lanes[3])};
-    return true;
-}
-
-// Reverses four rows of three- or four-byte pixels through UnfilterGroup
-// when that is worth while (two or more of them have a serial filter);
-// false when the rows are better done one by one.
-template <int Bpp>
-bool TryUnfilterGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, std::size_t n)
-{
-    uint8_t types[4];
-    int serial = 0;
-    for (std::size_t r = 0; r < 4; ++r) {
-        types[r] = rows[r * stride];
-        serial += types[r] == kFilterSub || types[r] == kFilterAverage || types[r] == kFilterPaeth;
-    }
-    GroupFilters filters;
-    if (serial < 2 || !MakeGroupFilters(types, filters))
-        return false;
-    uint8_t *const starts[4] = {rows + 1, rows + stride + 1, rows + 2 * stride + 1, rows + 3 * stride + 1};
-    const bool allPaeth = types[0] == kFilterPaeth && types[1] == kFilterPaeth && types[2] == kFilterPaeth &&
-                          types[3] == kFilterPaeth;
-    if (allPaeth)
-        UnfilterGroup<Bpp, false>(starts, prior, n, filters);
-    else
-        UnfilterGroup<Bpp, true>(starts, prior, n, filters);
-    return true;
-}
-#endif
-
-#if defined(__AVX2__)
-// Eight rows at once where AVX2 is there: rows 0 to 3 in the low 128-bit half
-// of each register and rows 4 to 7 in the high half, each half laid out as in
-// UnfilterGroup (the unpacking and byte shifts of AVX2 stay within halves).
-// The serial chain per step is as long as for four rows, for twice the pixels.
-inline __m256i PaethBytes(__m256i a, __m256i b, __m256i c)
-{
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i cb = _mm256_subs_epu8(c, b);
-    const __m256i pa = _mm256_or_si256(cb, _mm256_subs_epu8(b, c));
-    const __m256i ca = _mm256_subs_epu8(c, a);
-    const __m256i pb = _mm256_or_si256(ca, _mm256_subs_epu8(a, c));
-    const __m256i sameSide = _mm256_cmpeq_epi8(_mm256_cmpeq_epi8(ca, zero), _mm256_cmpeq_epi8(cb, zero));
-    const __m256i paOverPb = _mm256_subs_epu8(pa, pb);
-    const __m256i difference = _mm256_or_si256(paOverPb, _mm256_subs_epu8(pb, pa));
-    const __m256i pc = _mm256_blendv_epi8(difference, _mm256_adds_epu8(pa, pb), sameSide);
-    const __m256i useA =
-        _mm256_and_si256(_mm256_cmpeq_epi8(paOverPb, zero), _mm256_cmpeq_epi8(_mm256_subs_epu8(pa, pc), zero));
-    const __m256i useB = _mm256_cmpeq_epi8(_mm256_subs_epu8(pb, pc), zero);
-    return _mm256_blendv_epi8(_mm256_blendv_epi8(c, b, useB), a, useA);
-}
-
-struct WideGroupFilters {
-    __m256i average, sub, up, none;
 };
 
-template <bool Mixed>
-inline __m256i GroupPredictor(__m256i a, __m256i b, __m256i c, const WideGroupFilters &f)
-{
-    const __m256i paeth = PaethBytes(a, b, c);
-    if constexpr (!Mixed)
-        return paeth;
-    const __m256i average =
-        _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
-    __m256i predictor = _mm256_blendv_epi8(paeth, average, f.average);
-    predictor = _mm256_blendv_epi8(predictor, a, f.sub);
-    predictor = _mm256_blendv_epi8(predictor, b, f.up);
-    return _mm256_andnot_si256(f.none, predictor);
-}
+#if defined(__AVX2__)
+struct Group8 {
+    using V = __m256i;
+    static constexpr std::size_t kRows = 8;
 
-inline void Transpose4(__m256i &r0, __m256i &r1, __m256i &r2, __m256i &r3)
-{
-    const __m256i t0 = _mm256_unpacklo_epi32(r0, r1), t1 = _mm256_unpacklo_epi32(r2, r3);
-    const __m256i t2 = _mm256_unpackhi_epi32(r0, r1), t3 = _mm256_unpackhi_epi32(r2, r3);
-    r0 = _mm256_unpacklo_epi64(t0, t1);
-    r1 = _mm256_unpackhi_epi64(t0, t1);
-    r2 = _mm256_unpacklo_epi64(t2, t3);
-    r3 = _mm256_unpackhi_epi64(t2, t3);
-}
-
-template <int Bpp, bool Mixed>
-void UnfilterWideGroup(uint8_t *const *rows, const uint8_t *prior, std::size_t n, const WideGroupFilters &filters)
-{
-    const std::size_t blocks = (n / Bpp + 3) / 4;
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i made[4] = {zero, zero, zero, zero};
-    __m256i aboveLast = zero;
-    auto live = [blocks](std::size_t t, std::size_t r) { return t >= r && t - r < blocks; };
-    for (std::size_t t = 0; t < blocks + 7; ++t) {
-        __m128i in[8];
-        for (std::size_t r = 0; r < 8; ++r)
-            in[r] = live(t, r) ? LoadBlock<Bpp>(rows[r], n, t - r) : _mm_setzero_si128();
-        __m256i x[4];
+    static V LaneIndex() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+    static V Starting(std::size_t t) { return _mm256_cmpeq_epi32(_mm256_set1_epi32(int(t)), LaneIndex()); }
+    static V Mask(const int32_t *l) { return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[4], l[5], l[6], l[7]); }
+    static void Gather(const __m128i *blocks, V *x)
+    {
         for (std::size_t r = 0; r < 4; ++r)
-            x[r] = _mm256_set_m128i(in[r + 4], in[r]);
-        Transpose4(x[0], x[1], x[2], x[3]);
-        const __m256i priorBlock =
-            _mm256_castsi128_si256(t < blocks ? LoadBlock<Bpp>(prior, n, t) : _mm_setzero_si128());
-        const __m256i starting = _mm256_cmpeq_epi32(_mm256_set1_epi32(int(t)), laneIndex);
-        __m256i a = _mm256_andnot_si256(starting, made[3]);
-        const __m256i c = _mm256_andnot_si256(starting, aboveLast);
-        // Above row 0: the prior row's pixel; above row 4: row 3 of the last
-        // step, carried from the low half into the high one.
-        const __m256i b0 = _mm256_alignr_epi8(
-            made[0], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0x00), made[0], 0x20), 12);
-        const __m256i b1 = _mm256_alignr_epi8(
-            made[1], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0x55), made[1], 0x20), 12);
-        const __m256i b2 = _mm256_alignr_epi8(
-            made[2], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0xAA), made[2], 0x20), 12);
-        const __m256i b3 = _mm256_alignr_epi8(
-            made[3], _mm256_permute2x128_si256(_mm256_shuffle_epi32(priorBlock, 0xFF), made[3], 0x20), 12);
-        made[0] = a = _mm256_add_epi8(x[0], GroupPredictor<Mixed>(a, b0, c, filters));
-        made[1] = a = _mm256_add_epi8(x[1], GroupPredictor<Mixed>(a, b1, b0, filters));
-        made[2] = a = _mm256_add_epi8(x[2], GroupPredictor<Mixed>(a, b2, b1, filters));
-        made[3] = _mm256_add_epi8(x[3], GroupPredictor<Mixed>(a, b3, b2, filters));
-        aboveLast = b3;
-        __m256i out[4] = {made[0], made[1], made[2], made[3]};
-        Transpose4(out[0], out[1], out[2], out[3]);
+            x[r] = _mm256_set_m128i(blocks[r + 4], blocks[r]);
+    }
+    static void Scatter(const V *out, __m128i *blocks)
+    {
         for (std::size_t r = 0; r < 4; ++r) {
-            if (live(t, r))
-                StoreBlock<Bpp>(rows[r], n, t - r, _mm256_castsi256_si128(out[r]));
-            if (live(t, r + 4))
-                StoreBlock<Bpp>(rows[r + 4], n, t - r - 4, _mm256_extracti128_si256(out[r], 1));
+            blocks[r] = _mm256_castsi256_si128(out[r]);
+            blocks[r + 4] = _mm256_extracti128_si256(out[r], 1);
         }
+    }
+    // Above row 4 (the high half's first lane) is row 3, carried over from
+    // the low half.
+    template <int K>
+    static V Above(V made, __m128i priorBlock)
+    {
+        const V prior = _mm256_castsi128_si256(_mm_shuffle_epi32(priorBlock, K * 0x55));
+        return _mm256_alignr_epi8(made, _mm256_permute2x128_si256(prior, made, 0x20), 12);
+    }
+};
+#endif
+
+// The rows whose filtered bytes start at rows[0..kRows) (n bytes each, a
+// whole number of pixels), below `prior`.
+template <class G, int Bpp, bool Mixed>
+void UnfilterGroup(uint8_t *const *rows, const uint8_t *prior, std::size_t n, const GroupFilters<G> &filters)
+{
+    using V = typename G::V;
+    constexpr std::size_t kRows = G::kRows;
+    const std::size_t blocks = (n / Bpp + 3) / 4;
+    const V zero = Zero(V{});
+    auto live = [blocks](std::size_t t, std::size_t r) { return t >= r && t - r < blocks; };
+    // The last step's results (pixel k of the block in register k, one row to
+    // a lane) and the last step's pixels above pixel 3 (next upper-left).
+    V made[4] = {zero, zero, zero, zero};
+    V aboveLast = zero;
+    for (std::size_t t = 0; t < blocks + kRows - 1; ++t) {
+        __m128i in[kRows];
+        for (std::size_t r = 0; r < kRows; ++r)
+            in[r] = live(t, r) ? LoadBlock<Bpp>(rows[r], n, t - r) : _mm_setzero_si128();
+        V x[4];
+        G::Gather(in, x);
+        Transpose4<G>(x[0], x[1], x[2], x[3]);
+        const __m128i priorBlock = t < blocks ? LoadBlock<Bpp>(prior, n, t) : _mm_setzero_si128();
+        // A row starting its first block has no left or upper-left pixel.
+        const V starting = G::Starting(t);
+        V a = AndNot(starting, made[3]);
+        const V c = AndNot(starting, aboveLast);
+        const V b0 = G::template Above<0>(made[0], priorBlock);
+        const V b1 = G::template Above<1>(made[1], priorBlock);
+        const V b2 = G::template Above<2>(made[2], priorBlock);
+        const V b3 = G::template Above<3>(made[3], priorBlock);
+        made[0] = a = Add(x[0], GroupPredictor<G, Mixed>(a, b0, c, filters));
+        made[1] = a = Add(x[1], GroupPredictor<G, Mixed>(a, b1, b0, filters));
+        made[2] = a = Add(x[2], GroupPredictor<G, Mixed>(a, b2, b1, filters));
+        made[3] = Add(x[3], GroupPredictor<G, Mixed>(a, b3, b2, filters));
+        aboveLast = b3;
+        V out[4] = {made[0], made[1], made[2], made[3]};
+        Transpose4<G>(out[0], out[1], out[2], out[3]);
+        G::Scatter(out, in);
+        for (std::size_t r = 0; r < kRows; ++r)
+            if (live(t, r))
+                StoreBlock<Bpp>(rows[r], n, t - r, in[r]);
     }
 }
 
-// As TryUnfilterGroup, for eight rows (four or more of them serial).
-template <int Bpp>
-bool TryUnfilterWideGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, std::size_t n)
+// Reverses kRows rows of three- or four-byte pixels as a group when that is
+// worth while (half of them or more have a serial filter); false when the
+// rows are better done one by one (or one is not a filter type).
+template <class G, int Bpp>
+bool TryUnfilterGroup(uint8_t *rows, std::size_t stride, const uint8_t *prior, std::size_t n)
 {
-    int32_t lanes[4][8] = {};  // average, sub, up, none
-    int serial = 0;
+    constexpr std::size_t kRows = G::kRows;
+    int32_t lanes[4][kRows] = {};  // average, sub, up, none
+    std::size_t serial = 0;
     bool allPaeth = true;
-    for (std::size_t r = 0; r < 8; ++r) {
+    for (std::size_t r = 0; r < kRows; ++r) {
         const uint8_t type = rows[r * stride];
         switch (type) {
         case kFilterAverage: lanes[0][r] = -1; break;
@@ -631,18 +610,36 @@ bool TryUnfilterWideGroup(uint8_t *rows, std::size_t stride, const uint8_t *prio
         serial += type == kFilterSub || type == kFilterAverage || type == kFilterPaeth;
         allPaeth = allPaeth && type == kFilterPaeth;
     }
-    if (serial < 4)
+    if (2 * serial < kRows)
         return false;
-    auto mask = [](const int32_t *l) { return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[4], l[5], l[6], l[7]); };
-    const WideGroupFilters filters{mask(lanes[0]), mask(lanes[1]), mask(lanes[2]), mask(lanes[3])};
-    uint8_t *starts[8];
-    for (std::size_t r = 0; r < 8; ++r)
+    const GroupFilters<G> filters{G::Mask(lanes[0]), G::Mask(lanes[1]), G::Mask(lanes[2]), G::Mask(lanes[3])};
+    uint8_t *starts[kRows];
+    for (std::size_t r = 0; r < kRows; ++r)
         starts[r] = rows + r * stride + 1;
     if (allPaeth)
-        UnfilterWideGroup<Bpp, false>(starts, prior, n, filters);
+        UnfilterGroup<G, Bpp, false>(starts, prior, n, filters);
     else
-        UnfilterWideGroup<Bpp, true>(starts, prior, n, filters);
+        UnfilterGroup<G, Bpp, true>(starts, prior, n, filters);
     return true;
+}
+
+// The widest group that fits the remaining `count` rows and their filters:
+// the number of rows done, or 0 when none was.
+inline std::size_t UnfilterSomeGroup(uint8_t *rows, std::size_t stride, std::size_t count, const uint8_t *prior,
+                                     std::size_t n, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 3 && bytesPerPixel != 4) || n % std::size_t(bytesPerPixel) != 0)
+        return 0;
+    const bool rgb = bytesPerPixel == 3;
+#if defined(__AVX2__)
+    if (count >= Group8::kRows && (rgb ? TryUnfilterGroup<Group8, 3>(rows, stride, prior, n)
+                                       : TryUnfilterGroup<Group8, 4>(rows, stride, prior, n)))
+        return Group8::kRows;
+#endif
+    if (count >= Group4::kRows && (rgb ? TryUnfilterGroup<Group4, 3>(rows, stride, prior, n)
+                                       : TryUnfilterGroup<Group4, 4>(rows, stride, prior, n)))
+        return Group4::kRows;
+    return 0;
 }
 #endif
 
@@ -718,25 +715,11 @@ bool UnfilterRows(uint8_t *rows, std::size_t stride, std::size_t count, const ui
 {
     for (std::size_t r = 0; r < count; ++r) {
         uint8_t *row = rows + r * stride;
-#if defined(__AVX2__)
-        // Eight rows at a time where their filters allow it, else four.
-        if (r + 8 <= count && (bytesPerPixel == 3 || bytesPerPixel == 4) &&
-            rowBytes % std::size_t(bytesPerPixel) == 0 &&
-            (bytesPerPixel == 3 ? TryUnfilterWideGroup<3>(row, stride, prior, rowBytes)
-                                : TryUnfilterWideGroup<4>(row, stride, prior, rowBytes))) {
-            prior = row + 7 * stride + 1;
-            r += 7;
-            continue;
-        }
-#endif
 #if defined(__SSE4_1__)
-        // Four rows at a time where their filters allow it.
-        if (r + 4 <= count && (bytesPerPixel == 3 || bytesPerPixel == 4) &&
-            rowBytes % std::size_t(bytesPerPixel) == 0 &&
-            (bytesPerPixel == 3 ? TryUnfilterGroup<3>(row, stride, prior, rowBytes)
-                                : TryUnfilterGroup<4>(row, stride, prior, rowBytes))) {
-            prior = row + 3 * stride + 1;
-            r += 3;
+        // Groups of eight or four rows where their filters allow it.
+        if (const std::size_t done = UnfilterSomeGroup(row, stride, count - r, prior, rowBytes, bytesPerPixel)) {
+            prior = row + (done - 1) * stride + 1;
+            r += done - 1;
             continue;
         }
 #endif
