@@ -16,7 +16,7 @@ namespace pellimore {
 
 namespace {
 
-constexpr std::size_t kMapThreshold = std::size_t(4) << 20;
+constexpr std::size_t kMapThreshold = std::size_t(32) << 20;
 
 bool Mapped(std::size_t bytes)
 {
@@ -30,10 +30,12 @@ bool Mapped(std::size_t bytes)
 
 }  // namespace
 
-void *AllocateZeroed(std::size_t bytes) noexcept
+void *AllocateLarge(std::size_t bytes, bool zeroed) noexcept
 {
-    if (!Mapped(bytes))
-        return std::calloc(bytes == 0 ? 1 : bytes, 1);
+    if (!Mapped(bytes)) {
+        const std::size_t size = bytes == 0 ? 1 : bytes;
+        return zeroed ? std::calloc(size, 1) : std::malloc(size);
+    }
     void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED)
         return nullptr;
@@ -43,7 +45,7 @@ void *AllocateZeroed(std::size_t bytes) noexcept
     return block;
 }
 
-void FreeZeroed(void *block, std::size_t bytes) noexcept
+void FreeLarge(void *block, std::size_t bytes) noexcept
 {
     if (!block)
         return;

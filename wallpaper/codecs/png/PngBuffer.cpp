@@ -9,7 +9,7 @@ bool PngBuffer::Allocate(std::size_t size)
     Release();
     if (size == 0)
         return true;
-    data_ = static_cast<uint8_t *>(AllocateZeroed(size));
+    data_ = static_cast<uint8_t *>(AllocateLarge(size, false));
     if (!data_)
         return false;
     size_ = size;
@@ -20,7 +20,7 @@ void PngBuffer::Release()
 {
     if (!data_)
         return;
-    FreeZeroed(data_, size_);
+    FreeLarge(data_, size_);
     data_ = nullptr;
     size_ = 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // A large byte buffer for file data and inflated rows, from the big-block
-// memory of the raster layer (huge pages, no clearing pass of our own).
+// memory of the raster layer (huge pages for the biggest).
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +15,8 @@ public:
     PngBuffer(const PngBuffer &) = delete;
     PngBuffer &operator=(const PngBuffer &) = delete;
 
-    // A buffer of `size` zero bytes; false (and empty) when the memory cannot
-    // be had.
+    // A buffer of `size` bytes, contents undefined; false (and empty) when the
+    // memory cannot be had.
     bool Allocate(std::size_t size);
     void Release();
 
