@@ -243,3 +243,36 @@ TEST(PngFormat, RgbAndRgbaRowsConvertEveryPixelOfEveryWidth)
         }
     }
 }
+
+TEST(PngFormat, PaletteRowsLookUpEveryIndexAndKeepIt)
+{
+    // A palette of 200 entries with alpha for the first 100: indices past the
+    // palette are black, every entry premultiplied as the decoder keeps it.
+    std::vector<uint8_t> palette;
+    for (int i = 0; i < 200; ++i)
+        palette.insert(palette.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+    PngTransparency transparency;
+    transparency.kind = PngTransparency::Kind::Table;
+    for (int i = 0; i < 100; ++i)
+        transparency.table.push_back(uint8_t(i * 2));
+    std::vector<uint8_t> row;
+    for (int i = 0; i < 600; ++i)
+        row.push_back(uint8_t(i * 37 + i / 256));
+    for (bool storeIndices : {false, true}) {
+        const ConversionPlan plan = MakeConversionPlan(Header(600, 1, 8, 3, 0), palette, transparency, true, storeIndices);
+        const RowConverter convert = SelectConverter(plan);
+        ASSERT_TRUE(convert);
+        for (int width : {1, 7, 8, 9, 15, 16, 17, 600}) {
+            std::vector<Pixel> out(std::size_t(width) + 1, 0xDEADBEEF);
+            std::vector<uint8_t> indices(std::size_t(width) + 1, 0xEE);
+            convert(row.data(), out.data(), storeIndices ? indices.data() : nullptr, width, plan);
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(out[x], PaletteEntry(palette, transparency, row[x], true)) << "x " << x << " width " << width;
+                if (storeIndices)
+                    ASSERT_EQ(indices[x], row[x]);
+            }
+            EXPECT_EQ(out[width], 0xDEADBEEF);
+            EXPECT_EQ(indices[width], 0xEE);
+        }
+    }
+}

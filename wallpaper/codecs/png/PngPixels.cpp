@@ -3,7 +3,7 @@
 #include <cstring>
 
 #if defined(__x86_64__)
-#include <tmmintrin.h>
+#include <immintrin.h>
 #define PELLIMORE_PNG_SSSE3 1
 #endif
 
@@ -169,9 +169,38 @@ __attribute__((target("ssse3"))) void ConvertRgba8Ssse3(const uint8_t *row, Pixe
 }
 #endif
 
+#if defined(PELLIMORE_PNG_SSSE3)
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// 8-bit samples through the lookup table eight at a time (a gather).
+template <bool StoreIndices>
+__attribute__((target("avx2"))) void ConvertIndexed8Avx2(const uint8_t *row, Pixel *out, uint8_t *indices, int width,
+                                                          const ConversionPlan &plan)
+{
+    const auto *lookup = reinterpret_cast<const int *>(plan.lookup.data());
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m256i index = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(row + x)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x), _mm256_i32gather_epi32(lookup, index, 4));
+    }
+    for (; x < width; ++x)
+        out[x] = plan.lookup[row[x]];
+    if constexpr (StoreIndices)
+        std::memcpy(indices, row, std::size_t(width));
+}
+#endif
+
 template <bool StoreIndices>
 RowConverter SelectIndexed(int depth)
 {
+#if defined(PELLIMORE_PNG_SSSE3)
+    if (depth == 8 && HasAvx2())
+        return &ConvertIndexed8Avx2<StoreIndices>;
+#endif
     switch (depth) {
     case 1: return &ConvertIndexed<1, StoreIndices>;
     case 2: return &ConvertIndexed<2, StoreIndices>;
