@@ -7,7 +7,6 @@
 // Both sides write a file: ours from the picture in memory, cjpeg from a
 // binary PPM of the same pixels (which it must read first).
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QCoreApplication>
 #include <QImage>
@@ -16,28 +15,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <limits>
 
+#include "bench/BenchSupport.h"
 #include "platform/raster/PictureSurface.h"
 #include "wallpaper/designer/cGdiPlus.h"
 
 using namespace pellimore;
+using bench::BestSeconds;
 
 namespace {
-
-double BestSeconds(int runs, const std::function<bool()> &run)
-{
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!run())
-            return -1;
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
-    }
-    return best;
-}
 
 bool RunProgram(const QString &program, const QStringList &arguments)
 {
@@ -55,18 +41,11 @@ bool RunProgram(const QString &program, const QStringList &arguments)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int runs = 5;
-    QString work = QDir::tempPath() + "/pellimore-jpeg-bench";
-    QString photoPath = QStringLiteral(PELLIMORE_TESTDATA_DIR) + "/photos/Kleiber_by_Lukas_Baubkus.jpg";
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--runs")
-            runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == "--work")
-            work = args[i + 1];
-        else if (args[i] == "--photo")
-            photoPath = args[i + 1];
-    }
+    const bench::Options options =
+        bench::ParseOptions(app.arguments(), "pellimore-jpeg-bench", "Kleiber_by_Lukas_Baubkus.jpg");
+    const int runs = options.runs;
+    const QString &work = options.work;
+    const QString &photoPath = options.photo;
     QDir().mkpath(work);
     const QImage photo(photoPath);
     if (photo.isNull()) {

@@ -36,6 +36,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "platform/ui/ConsoleUi.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/codecs/StdPNG.h"
@@ -269,21 +270,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    int runs = 5;
-    QString work = QDir::tempPath() + "/pellimore-png-bench";
-    QString photo = QString(PELLIMORE_TESTDATA_DIR) + "/photos/Kleiber_by_Lukas_Baubkus.jpg";
-    QString only;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--runs")
-            runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == "--work")
-            work = args[i + 1];
-        else if (args[i] == "--photo")
-            photo = args[i + 1];
-        else if (args[i] == "--only")
-            only = args[i + 1];
-    }
+    const bench::Options options =
+        bench::ParseOptions(app.arguments(), "pellimore-png-bench", "Kleiber_by_Lukas_Baubkus.jpg");
+    const int runs = options.runs;
+    const QString &work = options.work, &photo = options.photo, &only = options.only;
     QDir().mkpath(work);
 
     QImage scaled;

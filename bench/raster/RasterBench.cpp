@@ -8,7 +8,6 @@
 //     raster_bench [--runs N] [--photo FILE]
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -16,28 +15,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <limits>
 
+#include "bench/BenchSupport.h"
 #include "platform/imageio/PictureLoader.h"
 #include "platform/raster/BmpFile.h"
 #include "platform/raster/Raster.h"
 
 using namespace pellimore;
+using bench::BestSeconds;
 
 namespace {
-
-double BestSeconds(int runs, const std::function<void()> &run)
-{
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
-    }
-    return best;
-}
 
 void Report(const char *what, double ours, double peer)
 {
@@ -51,15 +38,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    int runs = 5;
-    QString photo = QStringLiteral(PELLIMORE_TESTDATA_DIR) + "/photos/Bridge_by_Sander_Klootwijk.jpg";
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--runs")
-            runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == "--photo")
-            photo = args[i + 1];
-    }
+    const bench::Options options = bench::ParseOptions(app.arguments(), "", "Bridge_by_Sander_Klootwijk.jpg");
+    const int runs = options.runs;
+    const QString &photo = options.photo;
     const PictureResult loaded = LoadPicture(photo);
     if (!loaded.Ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(loaded.error));

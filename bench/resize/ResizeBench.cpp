@@ -10,7 +10,6 @@
 // taken away, so its figure is the resize alone. It runs with its default
 // threads and, for comparison, limited to one thread as ours runs.
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QCoreApplication>
 #include <QImage>
@@ -19,33 +18,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <limits>
 
+#include "bench/BenchSupport.h"
 #include "platform/raster/PictureSurface.h"
 #include "wallpaper/resize/Resize.h"
 
 using namespace pellimore;
+using bench::BestSeconds;
 
 namespace {
-
-struct Options {
-    int runs = 5;
-    QString work = QDir::tempPath() + "/pellimore-resize-bench";
-    QString photo = QStringLiteral(PELLIMORE_TESTDATA_DIR) + "/photos/Kleiber_by_Lukas_Baubkus.jpg";
-};
-
-double BestSeconds(int runs, const std::function<void()> &run)
-{
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
-    }
-    return best;
-}
 
 QString ImageMagickConvert()
 {
@@ -91,16 +72,8 @@ const Case kCases[] = {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    Options options;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--runs")
-            options.runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == "--work")
-            options.work = args[i + 1];
-        else if (args[i] == "--photo")
-            options.photo = args[i + 1];
-    }
+    const bench::Options options =
+        bench::ParseOptions(app.arguments(), "pellimore-resize-bench", "Kleiber_by_Lukas_Baubkus.jpg");
     QDir().mkpath(options.work);
 
     const QImage photo(options.photo);
