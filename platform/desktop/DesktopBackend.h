@@ -14,6 +14,9 @@ struct WallpaperSettings {
     QString path;                                   // the picture file (absolute)
     WallpaperStyle style = WallpaperStyle::Centered;
     ColorRef color = 0;                             // the background colour (RGB)
+    // The file's pixels when the caller has them in memory: a backend that
+    // draws the desktop itself takes them instead of reading the file back.
+    const Bitmap *pixels = nullptr;
 };
 
 // One way of setting the wallpaper of one kind of desktop.

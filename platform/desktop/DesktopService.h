@@ -45,6 +45,13 @@ public:
     // Makes the picture file the wallpaper in the given style over the
     // background colour.
     virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) = 0;
+    // The same, with the file's pixels already in memory, so that a desktop
+    // the program draws itself need not read the file it was just given.
+    virtual DesktopResult SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels)
+    {
+        (void)pixels;
+        return SetWallpaper(path, style);
+    }
     // The name of the desktop this service drives ("GNOME", "plain X11", ...).
     virtual QString BackendName() const = 0;
     // True when the desktop forgets its wallpaper when the session ends (a

@@ -123,9 +123,19 @@ void SystemDesktop::DeleteOlderCopies(const QString &keep) const
 
 DesktopResult SystemDesktop::SetWallpaper(const QString &path, WallpaperStyle style)
 {
+    return Apply(path, style, nullptr);
+}
+
+DesktopResult SystemDesktop::SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels)
+{
+    return Apply(path, style, &pixels);
+}
+
+DesktopResult SystemDesktop::Apply(const QString &path, WallpaperStyle style, const Bitmap *pixels)
+{
     if (!QFileInfo(path).isFile())
         return DesktopResult::Failure(QStringLiteral("%1 desktop: the file %2 does not exist").arg(backend_->Name(), path));
-    WallpaperSettings settings{QFileInfo(path).absoluteFilePath(), style, color_};
+    WallpaperSettings settings{QFileInfo(path).absoluteFilePath(), style, color_, pixels};
     if (backend_->CachesByFileName()) {
         QString error;
         settings.path = FreshCopy(settings.path, &error);

@@ -29,6 +29,7 @@ public:
     ColorRef BackgroundColor() const override { return color_; }
     void SetBackgroundColor(ColorRef color) override { color_ = color & 0xFFFFFF; }
     DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) override;
+    DesktopResult SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels) override;
     QString BackendName() const override { return backend_->Name(); }
     bool ForgetsWallpaperAtLogout() const override { return backend_->ForgetsWallpaperAtLogout(); }
 
@@ -39,6 +40,7 @@ public:
     static QString DefaultRuntimeFolder();
 
 private:
+    DesktopResult Apply(const QString &path, WallpaperStyle style, const Bitmap *pixels);
     // A copy of the file under a name the desktop has not seen; "" on failure.
     QString FreshCopy(const QString &path, QString *error) const;
     void DeleteOlderCopies(const QString &keep) const;

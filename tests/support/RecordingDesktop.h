@@ -20,7 +20,8 @@ public:
         QString path;
         WallpaperStyle style = WallpaperStyle::Centered;
         ColorRef color = 0;
-        Bitmap picture;  // the file read back at the time (null if unreadable)
+        Bitmap picture;  // the pixels handed over, else the file read back at the time
+        bool pixelsHandedOver = false;
     };
 
     explicit RecordingDesktop(QSize screen = QSize(1024, 768), int dpi = 96) : screen_(screen), dpi_(dpi) {}
@@ -32,6 +33,11 @@ public:
     DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) override
     {
         applied_.push_back({path, style, color_, ReadBmp(path).bitmap});
+        return failWith_.isEmpty() ? DesktopResult::Success() : DesktopResult::Failure(failWith_);
+    }
+    DesktopResult SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels) override
+    {
+        applied_.push_back({path, style, color_, pixels, true});
         return failWith_.isEmpty() ? DesktopResult::Success() : DesktopResult::Failure(failWith_);
     }
     QString BackendName() const override { return QStringLiteral("Test"); }

@@ -13,11 +13,12 @@
 #include "platform/shell/ShellFolders.h"
 #include "platform/sound/SoundService.h"
 #include "platform/store/IniSettingsStore.h"
+#include "platform/ui/NullUi.h"
 #include "tools/wptool/Commands.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/DesktopApply.h"
-#include "wallpaper/changer/NextCommand.h"
+#include "wallpaper/changer/PictureViewModel.h"
 #include "wallpaper/changer/PictureLibrary.h"
+#include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/codecs/StdPNG.h"
 
 using namespace pellimore;
@@ -114,7 +115,7 @@ int FitCommand(const QStringList &args)
 
     QTemporaryDir work;
     IniSettingsStore store(work.path());
-    QuietUi ui;
+    NullUi ui;
     TempFolders shell(work.path());
     SystemClock clock;
     ProgramRandom random;
@@ -128,24 +129,25 @@ int FitCommand(const QStringList &args)
     PictureLibrary library(state, platform);
     library.Records().push_back({QStringLiteral("picture"), style, color, 1});
     state.SelectedIndex = 0;
-    DesktopApply apply(state, library, platform, desktop, activeDesktop, sound);
-    apply.MeasureDesktop();
+    WallpaperInstaller installer(state, platform, desktop, activeDesktop, sound);
+    PictureViewModel view(state, library, platform, desktop, installer);
+    view.MeasureDesktop();
 
     StdPNG png(ui);
     const QString in = positional[0];
-    const LoadByTypeResult loaded = LoadPictureByType(in, apply.picSource, png);
+    const LoadByTypeResult loaded = LoadPictureByType(in, view.Source(), png);
     if (!loaded.ok) {
         err << "fit: cannot load " << in << ": " << (loaded.error.isEmpty() ? ui.Messages().join(' ') : loaded.error)
             << "\n";
         return 1;
     }
-    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    view.AnalysePicture();
     if (loaded.kind == LoadedPictureKind::Gif) {
-        GifInspectionHost host{ui, apply.gifFlags, true, {}, {}};
+        GifInspectionHost host{ui, view.GifFlags(), true, {}, {}};
         InspectGif(in, host);
     }
     QString error;
-    if (!apply.RenderWallpaperBitmap(&error)) {
+    if (!view.RenderWallpaperBitmap(&error)) {
         err << "fit: " << error << "\n";
         return 1;
     }

@@ -6,15 +6,15 @@
 #include <QSet>
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/clock/Clock.h"
+#include "platform/shell/PathHelpers.h"
 #include "platform/shell/ShellFolders.h"
+#include "platform/store/SettingsKeys.h"
 #include "platform/store/SettingsStore.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/FolderFiles.h"
-#include "wallpaper/changer/PathHelpers.h"
-#include "wallpaper/changer/Settings.h"
-#include "wallpaper/changer/ShellIntegration.h"
 
 namespace pellimore {
 
@@ -209,14 +209,27 @@ bool PictureLibrary::Merge(bool force)
 
     std::vector<PictureRecord> merged;
     merged.reserve(size_t(count));
+    bool everyNameKnown = true;
     for (const QString &name : pictureNames_) {
         const auto found = firstRecord.constFind(name);
-        if (found != firstRecord.constEnd())
+        if (found != firstRecord.constEnd()) {
             merged.push_back(records_[found.value()]);
-        else
+        } else {
             merged.push_back(PictureRecord{name, kStyleCentered, state_.DefaultBackColor, 0});
+            everyNameKnown = false;
+        }
     }
+    // The same pictures listed in another order (a library file written in
+    // another listing order) keep their play order: only the lines move, and
+    // the current picture stays current instead of a fresh shuffle making
+    // "next" unpredictable.
+    const bool sameSet = everyNameKnown && records_.size() == merged.size();
     records_ = std::move(merged);
+    if (sameSet && OrdersArePlayOrder()) {
+        WritePictureData();
+        UpdateCurrentIndex();
+        return false;
+    }
     ShuffleOrder();
 
     if (haveCurrent) {
@@ -238,6 +251,16 @@ bool PictureLibrary::OrdersArePlayOrder() const
         seen[size_t(record.Order)] = true;
     }
     return true;
+}
+
+void PictureLibrary::SwapOrders(int first, int second)
+{
+    const int a = IndexOfOrder(first), b = IndexOfOrder(second);
+    if (a == 0 || b == 0)
+        return;
+    std::swap(records_[size_t(a - 1)].Order, records_[size_t(b - 1)].Order);
+    WritePictureData();
+    UpdateCurrentIndex();
 }
 
 void PictureLibrary::ShuffleOrder()
@@ -285,7 +308,7 @@ bool PictureLibrary::FirstRunSetup()
 {
     SettingsStore &store = platform_.store;
     // The screen saver looks for the same documents folder.
-    store.SaveSetting(kApplicationName, kScreenSaverSection, QStringLiteral("MyDocs"), state_.MyDocsPath);
+    store.SaveSetting(kApplicationName, ScreenSaverKeys::kSection, ScreenSaverKeys::kMyDocs, state_.MyDocsPath);
 
     const QString target = AddTrailingBackslash(state_.MyDocsPath) + kPictureFolderName;
     const QString targetBackgrounds = Join(target, kBackgroundsFolderName);
@@ -308,7 +331,7 @@ bool PictureLibrary::FirstRunSetup()
     }
 
     state_.PictureFolder = target;
-    store.SaveSetting(kApplicationName, kWallpaperSection, QStringLiteral("Folder"), target);
+    store.SaveSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kFolder, target);
     ScanPictureFolder();
     return true;
 }

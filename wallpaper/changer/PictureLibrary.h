@@ -97,11 +97,15 @@ public:
     // Writes a fresh file from the names: style 0, the desktop colour, and the
     // list number as the order.
     bool WriteDefaultPictureData();
-    // Brings the records into line with PictureNames; when anything changed,
-    // shuffles (which writes the file) and keeps the current picture current.
+    // Brings the records into line with PictureNames; when pictures came or
+    // went, shuffles (which writes the file) and keeps the current picture
+    // current. The same pictures in another order only move into list order.
     void MergePictureRecords();
     // A new random play order for all records, then WritePictureData.
     void ShuffleOrder();
+    // The records of these two places in the play order trade places, then
+    // WritePictureData. Nothing when either place has no record.
+    void SwapOrders(int first, int second);
 
     // Copies the program's samples into the documents folder's "Wallpaper
     // Pellimore" and makes it the picture folder. False when that folder

@@ -9,27 +9,34 @@
 #include "platform/imageio/PictureLoader.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/DesktopApply.h"
+#include "wallpaper/changer/PictureViewModel.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/codecs/StdPNG.h"
 
 namespace pellimore {
 
-Schedule::Schedule(ChangerState &state, PictureLibrary &library, DesktopApply &apply, const Platform &platform,
-                   QObject *parent)
-    : QObject(parent), state_(state), library_(library), apply_(apply), platform_(platform),
+Schedule::Schedule(ChangerState &state, PictureLibrary &library, PictureViewModel &view,
+                   WallpaperInstaller &installer, const Platform &platform, QObject *parent)
+    : QObject(parent), state_(state), library_(library), view_(view), installer_(installer), platform_(platform),
       png_(std::make_unique<StdPNG>(platform.ui))
 {
-    tmrWhenToChange.setInterval(60000);
-    tmrRefresh.setInterval(30000);
-    tmrRefresh.setSingleShot(true);
-    connect(&tmrWhenToChange, &QTimer::timeout, this, &Schedule::tmrWhenToChange_Timer);
-    connect(&tmrRefresh, &QTimer::timeout, this, &Schedule::tmrRefresh_Timer);
+    tmrWhenToChange_.setInterval(60000);
+    tmrRefresh_.setInterval(30000);
+    tmrRefresh_.setSingleShot(true);
+    connect(&tmrWhenToChange_, &QTimer::timeout, this, &Schedule::tmrWhenToChange_Timer);
+    connect(&tmrRefresh_, &QTimer::timeout, this, &Schedule::tmrRefresh_Timer);
 }
 
 Schedule::~Schedule() = default;
+
+void Schedule::StopTimers()
+{
+    tmrWhenToChange_.stop();
+    tmrRefresh_.stop();
+}
 
 void Schedule::SetControlsFromSettings()
 {
@@ -66,17 +73,17 @@ void Schedule::CheckSchedule()
     const bool due = IsDue();
     if (due && !state_.AutoRunStart) {
         if (ChangeToNextPicture())
-            apply_.PlayChangeSound();
+            installer_.PlayChangeSound();
         ScheduleNextChange();
     }
     if (state_.AutoRunStart) {
         if (due)
-            tmrRefresh.start();
+            tmrRefresh_.start();
         state_.AutoRunStart = false;
-        if (showTrayIcon)
-            showTrayIcon();
+        if (listener_)
+            listener_->ShowTrayIcon();
     }
-    ClearSurfaces();
+    view_.ClearPictures();
 }
 
 void Schedule::ScheduleNextChange()
@@ -92,7 +99,7 @@ void Schedule::ScheduleNextChange()
     } else if (kind == QLatin1String("Hour")) {
         state_.NextChangeDate = ShortDateText(state_.HourInterval == 24 ? today.addDays(1) : today);
         state_.MinutesSinceCheck = 0;
-        tmrWhenToChange.start();
+        tmrWhenToChange_.start();
     }
 }
 
@@ -115,28 +122,12 @@ QString Schedule::NextMonthDate() const
 
 bool Schedule::LoadCurrentPicture(bool platformLoaderOnly, QString *error)
 {
-    const PictureRecord *entry = apply_.CurrentEntry();
+    const PictureRecord *entry = view_.CurrentEntry();
     if (!entry) {
         *error = QStringLiteral("the picture list has no entry for this place in the play order");
         return false;
     }
-    const QString path = PicturePath(state_.PictureFolder, entry->FileName);
-    if (platformLoaderOnly) {
-        PictureResult loaded = LoadPicture(path);
-        if (!loaded.Ok()) {
-            *error = loaded.error;
-            return false;
-        }
-        apply_.picSource.ClearPicture();
-        apply_.picSource.SetPicture(loaded.bitmap);
-        return true;
-    }
-    const LoadByTypeResult loaded = LoadPictureByType(path, apply_.picSource, *png_);
-    if (!loaded.ok) {
-        *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
-        return false;
-    }
-    return true;
+    return view_.LoadPicture(PicturePath(state_.PictureFolder, entry->FileName), *png_, platformLoaderOnly, error);
 }
 
 bool Schedule::Recover(QString *error)
@@ -163,7 +154,23 @@ void Schedule::Fail(const QString &fileName, const QString &reason)
     platform_.ui.Message(QStringLiteral("The picture \"%1\" could not be loaded, so the wallpaper was not changed.\n\n%2")
                              .arg(fileName, reason),
                          MessageIcon::Exclamation, kApplicationTitle);
-    ClearSurfaces();
+    view_.ClearPictures();
+}
+
+void Schedule::AdvancePlayOrder()
+{
+    const int count = library_.PictureCount();
+    const int shownOrder = state_.CurrentOrder;
+    state_.CurrentOrder += 1;
+    if (state_.CurrentOrder <= count)
+        return;
+    const int shownIndex = library_.IndexOfOrder(shownOrder);
+    library_.ShuffleOrder();
+    state_.CurrentOrder = 1;
+    // "Next" must show another picture: when the new pass would begin with
+    // the picture just shown, it swaps places with the second one.
+    if (shownIndex > 0 && count > 1 && library_.IndexOfOrder(1) == shownIndex)
+        library_.SwapOrders(1, 2);
 }
 
 bool Schedule::ChangeToNextPicture()
@@ -179,14 +186,10 @@ bool Schedule::ChangeToNextPicture()
         lastError_ = QStringLiteral("there are no pictures in the folder %1").arg(state_.PictureFolder);
         return false;
     }
-    state_.CurrentOrder += 1;
-    if (state_.CurrentOrder > count) {
-        library_.ShuffleOrder();
-        state_.CurrentOrder = 1;
-    }
+    AdvancePlayOrder();
     state_.CurrentIndex = library_.IndexOfOrder(state_.CurrentOrder);
     state_.SelectedIndex = state_.CurrentIndex - 1;
-    const PictureRecord *entry = apply_.CurrentEntry();
+    const PictureRecord *entry = view_.CurrentEntry();
     QString fileName = entry ? entry->FileName : QString();
 
     // The error path runs once: a rescan, and the same entry loaded again.
@@ -198,7 +201,7 @@ bool Schedule::ChangeToNextPicture()
         recovered = true;
         if (Recover(&error))
             return true;
-        if (const PictureRecord *now = apply_.CurrentEntry())
+        if (const PictureRecord *now = view_.CurrentEntry())
             fileName = now->FileName;
         return false;
     };
@@ -207,15 +210,13 @@ bool Schedule::ChangeToNextPicture()
         Fail(fileName, error);
         return false;
     }
-    apply_.AnalysePicture(AnalysisWindow::Main, apply_.picThumb);
-    apply_.gifFlags.gifNeedsBackground = false;
-    if (apply_.gifFlags.animatedPreviewShown) {
-        apply_.gifFlags.animatedPreviewShown = false;
-        if (apply_.stopAnimatedPreview)
-            apply_.stopAnimatedPreview();
-    }
-    if (const PictureRecord *current = apply_.CurrentEntry(); current && PictureType(current->FileName) == QLatin1String("GIF")) {
-        GifInspectionHost host{platform_.ui, apply_.gifFlags, state_.NoActiveDesktop == 1, {}, showAnimatedPreview};
+    view_.AnalysePicture();
+    view_.GifFlags().gifNeedsBackground = false;
+    view_.EndAnimatedPreview();
+    if (const PictureRecord *current = view_.CurrentEntry();
+        current && PictureType(current->FileName) == QLatin1String("GIF")) {
+        auto showAnimated = [this] { return listener_ && listener_->ShowAnimatedPreview(); };
+        GifInspectionHost host{platform_.ui, view_.GifFlags(), state_.NoActiveDesktop == 1, {}, showAnimated};
         try {
             InspectGif(PicturePath(state_.PictureFolder, current->FileName), host);
         } catch (const PictureReadError &failure) {
@@ -226,24 +227,16 @@ bool Schedule::ChangeToNextPicture()
             }
         }
     }
-    if (!apply_.RenderWallpaperBitmap(&error)) {
+    if (!view_.RenderWallpaperBitmap(&error)) {
         lastError_ = error;
-        if (!apply_.FailureShown())
+        if (!installer_.FailureShown())
             platform_.ui.Message(QStringLiteral("The wallpaper could not be changed.\n\n") + error,
                                  MessageIcon::Exclamation, kApplicationTitle);
-        ClearSurfaces();
+        view_.ClearPictures();
         return false;
     }
-    ClearSurfaces();
+    view_.ClearPictures();
     return true;
-}
-
-void Schedule::ClearSurfaces()
-{
-    apply_.picSource.ClearPicture();
-    apply_.picThumb.ClearPicture();
-    apply_.picEffect.ClearPicture();
-    state_.PendingApply = false;
 }
 
 void Schedule::ReadScheduleOptions()
@@ -343,32 +336,28 @@ void Schedule::StartSchedule()
     if (state_.HourInterval != 24)
         state_.MinutesSinceCheck = 0;
     if (state_.PendingApply) {
-        apply_.RenderWallpaperBitmap();
+        view_.RenderWallpaperBitmap();
         if (state_.ScheduleKind == QLatin1String("Hour"))
-            tmrWhenToChange.start();
+            tmrWhenToChange_.start();
         state_.PendingApply = false;
     } else {
         CheckSchedule();
     }
     SaveSettings(state_, platform_.store);
-    apply_.SaveDesktopColor();
-    if (reminderWanted && reminderWanted() && showReminder)
-        showReminder();
-    if (apply_.gifFlags.animatedPreviewShown) {
-        apply_.gifFlags.animatedPreviewShown = false;
-        if (apply_.stopAnimatedPreview)
-            apply_.stopAnimatedPreview();
-    }
-    if (showTrayIcon)
-        showTrayIcon();
+    installer_.SaveDesktopColor();
+    if (listener_ && listener_->ReminderWanted())
+        listener_->ShowReminder();
+    view_.EndAnimatedPreview();
+    if (listener_)
+        listener_->ShowTrayIcon();
 }
 
 bool Schedule::NextWallpaper()
 {
-    tmrWhenToChange.stop();
+    tmrWhenToChange_.stop();
     const bool changed = ChangeToNextPicture();
     if (changed)
-        apply_.PlayChangeSound();
+        installer_.PlayChangeSound();
     ScheduleNextChange();
     return changed;
 }
@@ -381,7 +370,7 @@ void Schedule::tmrWhenToChange_Timer()
     state_.MinutesSinceCheck = 0;
     if (state_.PendingApply) {
         // The picture the user last looked at becomes the wallpaper, once.
-        apply_.RenderWallpaperBitmap();
+        view_.RenderWallpaperBitmap();
         state_.PendingApply = false;
     } else {
         CheckSchedule();
@@ -390,15 +379,15 @@ void Schedule::tmrWhenToChange_Timer()
 
 void Schedule::tmrRefresh_Timer()
 {
-    tmrRefresh.stop();
+    tmrRefresh_.stop();
     const bool changed = ChangeToNextPicture();
     ScheduleNextChange();
     SaveSettings(state_, platform_.store);
-    apply_.SaveDesktopColor();
-    if (state_.NoActiveDesktop == 0 && notifyShell)
-        notifyShell();
+    installer_.SaveDesktopColor();
+    if (state_.NoActiveDesktop == 0 && listener_)
+        listener_->NotifyShell();
     if (changed)
-        apply_.PlayChangeSound();
+        installer_.PlayChangeSound();
 }
 
 }  // namespace pellimore

@@ -4,16 +4,16 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace pellimore {
 
 struct ChangerState;
 struct Platform;
-class DesktopApply;
 class PictureLibrary;
+class PictureViewModel;
 class StdPNG;
+class WallpaperInstaller;
 
 inline const QString kNeedMoreWallpaperTitle = QStringLiteral("Need more wallpaper");
 inline const QString kNeedMoreWallpaperText = QStringLiteral(
@@ -32,6 +32,23 @@ struct ScheduleControls {
     QString monthLabel;          // lblMonth: NextChangeDate as mm/dd/yy
 };
 
+// What the main window does for the schedule; every method has an empty
+// default.
+class ScheduleListener {
+public:
+    virtual ~ScheduleListener() = default;
+    // The icon goes into the notification area and the window is hidden.
+    virtual void ShowTrayIcon() {}
+    // "Show Start WP Reminder" is checked.
+    virtual bool ReminderWanted() const { return false; }
+    // The reminder window after Start.
+    virtual void ShowReminder() {}
+    // The shell learns that everything changed.
+    virtual void NotifyShell() {}
+    // Shows the current GIF animated; true when it is shown.
+    virtual bool ShowAnimatedPreview() { return false; }
+};
+
 // The change schedule: the due test, the next due date, the change to the
 // next picture of the play order with its error path, the option handlers and
 // the two timers (the minute timer of the hourly kind and the one-shot
@@ -40,12 +57,19 @@ class Schedule : public QObject {
     Q_OBJECT
 
 public:
-    Schedule(ChangerState &state, PictureLibrary &library, DesktopApply &apply, const Platform &platform,
-             QObject *parent = nullptr);
+    Schedule(ChangerState &state, PictureLibrary &library, PictureViewModel &view, WallpaperInstaller &installer,
+             const Platform &platform, QObject *parent = nullptr);
     ~Schedule() override;
 
-    QTimer tmrWhenToChange;  // 60 s, the hourly kind
-    QTimer tmrRefresh;       // 30 s, once, after an autorun start
+    // The listener is not owned; nullptr (the default) tells no one.
+    void SetListener(ScheduleListener *listener) { listener_ = listener; }
+
+    // The minute timer of the hourly kind and the one-shot delayed change of
+    // an autorun start.
+    const QTimer &MinuteTimer() const { return tmrWhenToChange_; }
+    const QTimer &DelayedChangeTimer() const { return tmrRefresh_; }
+    // Stops both timers (the program is ending, or ran one change only).
+    void StopTimers();
 
     ScheduleControls &Controls() { return controls_; }
     const ScheduleControls &Controls() const { return controls_; }
@@ -78,25 +102,24 @@ public:
 
     const QString &LastError() const { return lastError_; }
 
-    // What the main window does for the schedule (all optional).
-    std::function<void()> showTrayIcon;      // icon into the notification area, window hidden
-    std::function<void()> showReminder;      // the reminder window after Start, when wanted
-    std::function<void()> notifyShell;       // the shell learns that everything changed
-    std::function<bool()> reminderWanted;    // "Show Start WP Reminder" is checked
-    std::function<bool()> showAnimatedPreview;  // shows the current GIF animated; true when shown
-
 private:
     // Loads the current entry into picSource by its type; false with a reason.
     bool LoadCurrentPicture(bool platformLoaderOnly, QString *error);
     // The error path: rescan, merge, load the entry at CurrentIndex again.
     bool Recover(QString *error);
-    void ClearSurfaces();
     void Fail(const QString &fileName, const QString &reason);
+    // The play order's next place; a new pass does not begin with the
+    // picture that ended the last one.
+    void AdvancePlayOrder();
 
     ChangerState &state_;
     PictureLibrary &library_;
-    DesktopApply &apply_;
+    PictureViewModel &view_;
+    WallpaperInstaller &installer_;
     const Platform &platform_;
+    ScheduleListener *listener_ = nullptr;
+    QTimer tmrWhenToChange_;  // 60 s, the hourly kind
+    QTimer tmrRefresh_;       // 30 s, once, after an autorun start
     std::unique_ptr<StdPNG> png_;
     ScheduleControls controls_;
     QString lastError_;

@@ -16,16 +16,17 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempHome.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/DesktopApply.h"
+#include "wallpaper/changer/PictureViewModel.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/Schedule.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/changer/WallpaperInstaller.h"
 
 namespace pellimore::test {
 
 // A picture folder with real picture files, the real settings file, and the
-// changer's library, rendering and schedule over a recording desktop of
+// changer's library, picture view, installer and schedule over a recording desktop of
 // 1024 x 768.
 class ApplyFixture : public testing::Test {
 protected:
@@ -55,14 +56,14 @@ protected:
         library.ReadPictureData();
         state.Loading = false;
         state.SelectedIndex = 0;
-        apply.MeasureDesktop();
+        view.MeasureDesktop();
     }
     // Loads the picture into picSource as the change does.
     void Load(const QString &path)
     {
         QImage image(path);
         ASSERT_FALSE(image.isNull());
-        apply.picSource.SetPicture(Bitmap::FromImage(image));
+        view.Source().SetPicture(Bitmap::FromImage(image));
     }
     QString DesktopValue(const QString &key) const
     {
@@ -83,8 +84,9 @@ protected:
     RecordingSound sound;
     ChangerState state;
     PictureLibrary library{state, platform};
-    DesktopApply apply{state, library, platform, desktop, activeDesktop, sound};
-    Schedule schedule{state, library, apply, platform};
+    WallpaperInstaller installer{state, platform, desktop, activeDesktop, sound};
+    PictureViewModel view{state, library, platform, desktop, installer};
+    Schedule schedule{state, library, view, installer, platform};
 };
 
 }  // namespace pellimore::test

@@ -20,10 +20,11 @@
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
 #include "tests/support/FixedClock.h"
+#include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
 #include "tests/support/ScriptedUi.h"
-#include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/StartUp.h"
+#include "wallpaper/changer/WallpaperApp.h"
 
 using namespace pellimore;
 using namespace pellimore::test;
@@ -101,6 +102,16 @@ protected:
     ProgramRandom random;
     RecordingHelp help;
     Platform platform{store, ui, shell, clock, random, help};
+    RecordingDesktop desktop;
+    UnavailableActiveDesktop activeDesktop;
+    RecordingSound sound;
+
+    // A start of the program in this process, as the second instance.
+    StartOutcome SecondStart(InstanceChannel &channel)
+    {
+        WallpaperApp app({platform, channel, desktop, activeDesktop, sound, QStringLiteral("/usr/bin/WallPaper")});
+        return app.Start({});
+    }
 };
 
 }  // namespace
@@ -116,9 +127,7 @@ TEST_F(InstanceTest, SecondStartIsRefusedAndRaisesTheFirst)
         .WithButtons(MessageButtons::Ok)
         .WithHelpButton()
         .PressHelp();
-    ChangerState state;
-    StartUp startUp(state, platform, second, "/usr/bin/WallPaper");
-    EXPECT_FALSE(startUp.ClaimFirstInstance());
+    EXPECT_EQ(SecondStart(second), StartOutcome::SecondInstance);
 
     ASSERT_EQ(help.Requests().size(), 1u);
     EXPECT_EQ(help.Last(), RecordingHelp::Context(shell.ProgramFolder() + "/WP.HLP", 2));
@@ -152,8 +161,6 @@ TEST_F(InstanceTest, ASecondStartThatCannotReachTheFirstSaysSo)
     ui.ExpectMessage(kDuplicateInstanceText, kDuplicateInstanceTitle, MessageResult::Ok);
     ui.ExpectMessage("Couldn't find the handle", "WallPaper Pellimore", MessageResult::Ok)
         .WithIcon(MessageIcon::Information);
-    ChangerState state;
-    StartUp startUp(state, platform, second, "/usr/bin/WallPaper");
-    EXPECT_FALSE(startUp.ClaimFirstInstance());
+    EXPECT_EQ(SecondStart(second), StartOutcome::SecondInstance);
     EXPECT_TRUE(help.Empty());
 }

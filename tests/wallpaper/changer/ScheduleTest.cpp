@@ -34,18 +34,22 @@ TEST_F(ScheduleTest, DailyAutorunStartChangesThirtySecondsLaterAndOnlyOnceADay)
     AddPictures(5);
     Start();
     state.AutoRunStart = true;
-    int trayShown = 0;
-    schedule.showTrayIcon = [&trayShown] { ++trayShown; };
+    struct TrayCounter final : ScheduleListener {
+        void ShowTrayIcon() override { ++shown; }
+        int shown = 0;
+    } tray;
+    int &trayShown = tray.shown;
+    schedule.SetListener(&tray);
     schedule.CheckSchedule();
     EXPECT_TRUE(desktop.AppliedWallpapers().empty()) << "nothing changes at once";
-    EXPECT_TRUE(schedule.tmrRefresh.isActive());
-    EXPECT_EQ(schedule.tmrRefresh.interval(), 30000);
-    EXPECT_TRUE(schedule.tmrRefresh.isSingleShot());
+    EXPECT_TRUE(schedule.DelayedChangeTimer().isActive());
+    EXPECT_EQ(schedule.DelayedChangeTimer().interval(), 30000);
+    EXPECT_TRUE(schedule.DelayedChangeTimer().isSingleShot());
     EXPECT_FALSE(state.AutoRunStart);
     EXPECT_EQ(trayShown, 1);
 
     schedule.tmrRefresh_Timer();
-    EXPECT_FALSE(schedule.tmrRefresh.isActive());
+    EXPECT_FALSE(schedule.DelayedChangeTimer().isActive());
     EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
     EXPECT_EQ(state.NextChangeDate, ShortDateText(clock.Today().addDays(1)));
     EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("Date")), state.NextChangeDate);
@@ -55,7 +59,7 @@ TEST_F(ScheduleTest, DailyAutorunStartChangesThirtySecondsLaterAndOnlyOnceADay)
     // A second start the same day.
     state.AutoRunStart = true;
     schedule.CheckSchedule();
-    EXPECT_FALSE(schedule.tmrRefresh.isActive());
+    EXPECT_FALSE(schedule.DelayedChangeTimer().isActive());
     EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
 }
 
@@ -84,13 +88,13 @@ TEST_F(ScheduleTest, HourlyEveryThreeHoursChangesAtEveryCheck)
     EXPECT_EQ(state.ScheduleKind, QStringLiteral("Hour"));
     EXPECT_EQ(state.CheckPeriodMinutes, 180);
     EXPECT_TRUE(schedule.Controls().hoursEnabled);
-    EXPECT_EQ(schedule.tmrWhenToChange.interval(), 60000);
+    EXPECT_EQ(schedule.MinuteTimer().interval(), 60000);
     for (int minute = 1; minute < 180; ++minute)
         schedule.tmrWhenToChange_Timer();
     EXPECT_TRUE(desktop.AppliedWallpapers().empty());
     schedule.tmrWhenToChange_Timer();
     EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
-    EXPECT_TRUE(schedule.tmrWhenToChange.isActive());
+    EXPECT_TRUE(schedule.MinuteTimer().isActive());
     for (int minute = 0; minute < 180; ++minute)
         schedule.tmrWhenToChange_Timer();
     EXPECT_EQ(desktop.AppliedWallpapers().size(), 2u);
@@ -205,10 +209,14 @@ TEST_F(ScheduleTest, StartAppliesThePictureShownAndSavesEverything)
     const QString path = folder.filePath(library.Records()[1].FileName);
     state.SelectedIndex = 1;
     Load(path);
-    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    view.AnalysePicture();
     ASSERT_TRUE(state.PendingApply);
-    int trayShown = 0;
-    schedule.showTrayIcon = [&trayShown] { ++trayShown; };
+    struct TrayCounter final : ScheduleListener {
+        void ShowTrayIcon() override { ++shown; }
+        int shown = 0;
+    } tray;
+    int &trayShown = tray.shown;
+    schedule.SetListener(&tray);
     schedule.StartSchedule();
     ASSERT_EQ(desktop.AppliedWallpapers().size(), 1u);
     EXPECT_EQ(state.CurrentIndex, 2);

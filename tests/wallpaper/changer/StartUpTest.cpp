@@ -7,7 +7,6 @@
 #include <QSettings>
 
 #include "platform/Platform.h"
-#include "platform/instance/LocalInstanceChannel.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
 #include "tests/support/FixedClock.h"
@@ -48,7 +47,6 @@ protected:
     ScriptedRandom random;
     RecordingHelp help;
     Platform platform{store, ui, shell, clock, random, help};
-    LocalInstanceChannel instance{QStringLiteral("StartUpTest")};
     ChangerState state;
 };
 
@@ -90,22 +88,13 @@ TEST(PathHelpers, KeepTheirContractsWithSlashes)
     EXPECT_FALSE(FileExists(""));
 }
 
-TEST_F(StartUpTest, BeginSeedsFromTheTimeOfDayAndFindsTheDocumentsFolder)
-{
-    StartUp startUp(state, platform, instance, "/usr/bin/WallPaper");
-    startUp.Begin({"/c"}, 0x123456);
-    EXPECT_TRUE(state.AutoRunStart);
-    EXPECT_TRUE(state.Loading);
-    EXPECT_EQ(state.DesktopColor, 0x123456u);
-    EXPECT_EQ(state.MyDocsPath, QDir::homePath() + "/Documents/");
-    EXPECT_EQ(random.Seeds(), std::vector<uint32_t>{3723});
-}
-
 TEST_F(StartUpTest, FirstStartCreatesTheAutostartEntrySilently)
 {
-    StartUp startUp(state, platform, instance, "/opt/Wall Paper/WallPaper");
-    startUp.Begin({}, 0);
-    EXPECT_TRUE(startUp.ReadSettings());   // no folder yet: the folder set-up follows
+    state.Loading = true;
+    const LoadSettingsOutcome outcome = LoadSettings(state, store, clock, shell.ProgramFolder());
+    EXPECT_TRUE(outcome.runFirstRunFolderSetup);   // no folder yet: the folder set-up follows
+    ASSERT_TRUE(outcome.createStartupShortcut);
+    ASSERT_TRUE(AddStartupShortcut(state, ui, shell, "/opt/Wall Paper/WallPaper"));
     EXPECT_TRUE(state.FirstRun);
     EXPECT_EQ(state.StartupState, 1);
     EXPECT_TRUE(ui.Messages().empty());
@@ -125,9 +114,9 @@ TEST_F(StartUpTest, StartupZeroCreatesNoEntry)
     QDir().mkpath(folder);
     store.SaveSetting("Corvane", "Wallpaper", "Startup", " 0");
     store.SaveSetting("Corvane", "Wallpaper", "Folder", folder);
-    StartUp startUp(state, platform, instance, "/usr/bin/WallPaper");
-    startUp.Begin({}, 0);
-    EXPECT_FALSE(startUp.ReadSettings());
+    const LoadSettingsOutcome outcome = LoadSettings(state, store, clock, shell.ProgramFolder());
+    EXPECT_FALSE(outcome.runFirstRunFolderSetup);
+    EXPECT_FALSE(outcome.createStartupShortcut);
     EXPECT_EQ(state.StartupState, 0);
     EXPECT_FALSE(QFile::exists(EntryPath()));
 }

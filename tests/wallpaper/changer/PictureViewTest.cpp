@@ -10,7 +10,7 @@ namespace {
 
 constexpr ColorRef kTeal = 0x808000;  // red 0, green 128, blue 128
 
-class DesktopApplyTest : public ApplyFixture {
+class PictureViewTest : public ApplyFixture {
 protected:
     // One picture, style and colour set, rendered and applied.
     const RecordingDesktop::Applied &Render(int width, int height, int style)
@@ -20,9 +20,9 @@ protected:
         library.Records()[0].Style = style;
         library.Records()[0].BackColor = kTeal;
         Load(path);
-        apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+        view.AnalysePicture();
         QString error;
-        EXPECT_TRUE(apply.RenderWallpaperBitmap(&error)) << error.toStdString();
+        EXPECT_TRUE(view.RenderWallpaperBitmap(&error)) << error.toStdString();
         EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
         return desktop.AppliedWallpapers().back();
     }
@@ -41,7 +41,7 @@ QRect RedArea(const Bitmap &bitmap)
     return area;
 }
 
-TEST_F(DesktopApplyTest, LargePictureIsFittedWithAMarginOfItsColour)
+TEST_F(PictureViewTest, LargePictureIsFittedWithAMarginOfItsColour)
 {
     const auto &applied = Render(1600, 1200, kStyleCentered);
     EXPECT_EQ(applied.path, folder.filePath(QStringLiteral("Wallpaper Pellimore.bmp")));
@@ -58,13 +58,13 @@ TEST_F(DesktopApplyTest, LargePictureIsFittedWithAMarginOfItsColour)
     EXPECT_EQ(DesktopValue(QStringLiteral("Wallpaper")), applied.path);
     EXPECT_EQ(state.DesktopColor, kTeal);
     EXPECT_TRUE(state.LargerThanDesktop);
-    EXPECT_EQ(apply.Analysis().sizeLabel, QStringLiteral("Image = 1600 x 1200"));
-    EXPECT_EQ(apply.Analysis().sizeLabelColor, 192u);
-    EXPECT_FALSE(apply.Analysis().tiledEnabled);
-    EXPECT_FALSE(apply.Analysis().combineEnabled);
+    EXPECT_EQ(view.Analysis().sizeLabel, QStringLiteral("Image = 1600 x 1200"));
+    EXPECT_EQ(view.Analysis().sizeLabelColor, 192u);
+    EXPECT_FALSE(view.Analysis().tiledEnabled);
+    EXPECT_FALSE(view.Analysis().combineEnabled);
 }
 
-TEST_F(DesktopApplyTest, WidePictureIsFittedByItsWidth)
+TEST_F(PictureViewTest, WidePictureIsFittedByItsWidth)
 {
     const auto &applied = Render(1920, 1080, kStyleCentered);
     EXPECT_EQ(applied.picture.Width(), 1024);
@@ -74,7 +74,7 @@ TEST_F(DesktopApplyTest, WidePictureIsFittedByItsWidth)
     EXPECT_EQ(red.left(), 1);
 }
 
-TEST_F(DesktopApplyTest, SmallerPictureIsSavedUnchanged)
+TEST_F(PictureViewTest, SmallerPictureIsSavedUnchanged)
 {
     const auto &applied = Render(800, 600, kStyleTiled);
     const PictureResult original = LoadPicture(folder.filePath(QStringLiteral("p.bmp")));
@@ -82,22 +82,22 @@ TEST_F(DesktopApplyTest, SmallerPictureIsSavedUnchanged)
     EXPECT_EQ(applied.picture, original.bitmap);
     EXPECT_EQ(applied.style, WallpaperStyle::Tiled);
     EXPECT_EQ(DesktopValue(QStringLiteral("TileWallpaper")), QStringLiteral(" 1"));
-    EXPECT_EQ(apply.Analysis().sizeLabelColor, 16711680u);
-    EXPECT_TRUE(apply.Analysis().tiledEnabled);
+    EXPECT_EQ(view.Analysis().sizeLabelColor, 16711680u);
+    EXPECT_TRUE(view.Analysis().tiledEnabled);
     EXPECT_FALSE(state.LargerThanDesktop);
 }
 
-TEST_F(DesktopApplyTest, ExactFitDisablesTiledAndStretchedAndShowsBlack)
+TEST_F(PictureViewTest, ExactFitDisablesTiledAndStretchedAndShowsBlack)
 {
     Render(1024, 768, kStyleCentered);
-    EXPECT_FALSE(apply.Analysis().tiledEnabled);
-    EXPECT_FALSE(apply.Analysis().stretchedEnabled);
-    EXPECT_FALSE(apply.Analysis().combineEnabled);
-    EXPECT_EQ(apply.Analysis().sizeLabelColor, 0u);
-    EXPECT_EQ(apply.Analysis().sizeLabel, QStringLiteral("Image = 1024 x 768"));
+    EXPECT_FALSE(view.Analysis().tiledEnabled);
+    EXPECT_FALSE(view.Analysis().stretchedEnabled);
+    EXPECT_FALSE(view.Analysis().combineEnabled);
+    EXPECT_EQ(view.Analysis().sizeLabelColor, 0u);
+    EXPECT_EQ(view.Analysis().sizeLabel, QStringLiteral("Image = 1024 x 768"));
 }
 
-TEST_F(DesktopApplyTest, StretchedLargePictureIsLeftForTheDesktopToStretch)
+TEST_F(PictureViewTest, StretchedLargePictureIsLeftForTheDesktopToStretch)
 {
     const auto &applied = Render(1600, 1200, kStyleStretched);
     EXPECT_EQ(applied.picture.Width(), 1600);
@@ -106,43 +106,43 @@ TEST_F(DesktopApplyTest, StretchedLargePictureIsLeftForTheDesktopToStretch)
     EXPECT_EQ(DesktopValue(QStringLiteral("WallpaperStyle")), QStringLiteral(" 2"));
 }
 
-TEST_F(DesktopApplyTest, ThumbnailShowsThePictureAtItsSizeRelativeToTheDesktop)
+TEST_F(PictureViewTest, ThumbnailShowsThePictureAtItsSizeRelativeToTheDesktop)
 {
     const QString path = AddPicture(QStringLiteral("p.bmp"), 800, 600, QColor(255, 0, 0));
     Start();
-    apply.picThumb.SetBackColor(Rgb(0, 0, 255));
+    view.Thumbnail().SetBackColor(Rgb(0, 0, 255));
     Load(path);
-    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
+    view.AnalysePicture();
     // f = 160 / 1024: 125 x 94 at (17, 13).
-    EXPECT_EQ(RedArea(apply.picThumb.Image()), QRect(17, 13, 125, 94));
+    EXPECT_EQ(RedArea(view.Thumbnail().Image()), QRect(17, 13, 125, 94));
     EXPECT_TRUE(state.PendingApply);
 
     // Larger than the desktop: the fitted canvas fills the thumbnail but a
     // one-pixel frame.
     const QString large = AddPicture(QStringLiteral("q.bmp"), 1600, 1200, QColor(255, 0, 0));
     Load(large);
-    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
-    const QRect area = RedArea(apply.picThumb.Image());
+    view.AnalysePicture();
+    const QRect area = RedArea(view.Thumbnail().Image());
     EXPECT_EQ(area.left(), 1);
     EXPECT_EQ(area.width(), 158);
     EXPECT_EQ(area.top(), 1);
 }
 
-TEST_F(DesktopApplyTest, DesignerKnowsSmallAndFittedPictures)
+TEST_F(PictureViewTest, DesignerKnowsSmallAndFittedPictures)
 {
     const QString path = AddPicture(QStringLiteral("p.bmp"), 400, 300);
     Start();
     Load(path);
-    apply.AnalysePicture(AnalysisWindow::Designer, apply.picThumb);
+    view.AnalysePicture(AnalysisWindow::Designer, view.Thumbnail());
     EXPECT_TRUE(state.SmallPicture);
-    EXPECT_FALSE(apply.Analysis().DesignerFit);
+    EXPECT_FALSE(view.Analysis().DesignerFit);
     Load(AddPicture(QStringLiteral("q.bmp"), 1100, 300));
-    apply.AnalysePicture(AnalysisWindow::Designer, apply.picThumb);
+    view.AnalysePicture(AnalysisWindow::Designer, view.Thumbnail());
     EXPECT_FALSE(state.SmallPicture);
-    EXPECT_TRUE(apply.Analysis().DesignerFit);
+    EXPECT_TRUE(view.Analysis().DesignerFit);
 }
 
-TEST_F(DesktopApplyTest, TransparentGifIsLaidOverItsColour)
+TEST_F(PictureViewTest, TransparentGifIsLaidOverItsColour)
 {
     const QString gif = TestDataPath(QStringLiteral("gif/peterdn/static_transparent.gif"));
     const PictureResult loaded = LoadPicture(gif);
@@ -156,10 +156,10 @@ TEST_F(DesktopApplyTest, TransparentGifIsLaidOverItsColour)
     AddPicture(QStringLiteral("a.bmp"), 10, 10);
     Start();
     library.Records()[0].BackColor = Rgb(0, 255, 0);
-    apply.picSource.SetPicture(loaded.bitmap);
-    apply.gifFlags.gifNeedsBackground = true;
-    apply.AnalysePicture(AnalysisWindow::Main, apply.picThumb);
-    ASSERT_TRUE(apply.RenderWallpaperBitmap());
+    view.Source().SetPicture(loaded.bitmap);
+    view.GifFlags().gifNeedsBackground = true;
+    view.AnalysePicture();
+    ASSERT_TRUE(view.RenderWallpaperBitmap());
     const Bitmap &rendered = desktop.AppliedWallpapers().back().picture;
     ASSERT_EQ(rendered.Width(), loaded.bitmap.Width());
     for (int y = 0; y < rendered.Height(); ++y) {
@@ -171,7 +171,7 @@ TEST_F(DesktopApplyTest, TransparentGifIsLaidOverItsColour)
     }
 }
 
-TEST_F(DesktopApplyTest, ADesktopThatRefusesIsToldOnceAndTheChangeFails)
+TEST_F(PictureViewTest, ADesktopThatRefusesIsToldOnceAndTheChangeFails)
 {
     const QString path = AddPicture(QStringLiteral("p.bmp"), 300, 200);
     Start();
@@ -181,88 +181,92 @@ TEST_F(DesktopApplyTest, ADesktopThatRefusesIsToldOnceAndTheChangeFails)
                      kApplicationTitle, MessageResult::Ok)
         .WithIcon(MessageIcon::Exclamation);
     QString error;
-    EXPECT_FALSE(apply.RenderWallpaperBitmap(&error));
+    EXPECT_FALSE(view.RenderWallpaperBitmap(&error));
     EXPECT_EQ(error, QStringLiteral("GNOME desktop: gsettings is not installed"));
-    EXPECT_FALSE(apply.RenderWallpaperBitmap(&error)) << "no second box";
+    EXPECT_FALSE(view.RenderWallpaperBitmap(&error)) << "no second box";
     EXPECT_EQ(DesktopValue(QStringLiteral("Wallpaper")), QStringLiteral("<none>"));
 }
 
-TEST_F(DesktopApplyTest, AnimatedDesktopFailureSwitchesToTheDirectMethodForGood)
+TEST_F(PictureViewTest, AnimatedDesktopFailureSwitchesToTheDirectMethodForGood)
 {
     const QString path = AddPicture(QStringLiteral("p.bmp"), 300, 200);
     Start();
     Load(path);
     state.NoActiveDesktop = 0;
-    apply.gifFlags.gifNeedsBackground = true;
-    apply.gifFlags.animatedPreviewShown = true;
+    view.GifFlags().gifNeedsBackground = true;
+    view.GifFlags().animatedPreviewShown = true;
     ui.ExpectMessage(kActiveDesktopText + QStringLiteral("\n") + kNoAnimationText, kActiveDesktopTitle,
                      MessageResult::Ok)
         .WithIcon(MessageIcon::Critical);
-    ASSERT_TRUE(apply.RenderWallpaperBitmap());
+    ASSERT_TRUE(view.RenderWallpaperBitmap());
     EXPECT_EQ(state.NoActiveDesktop, 1);
     EXPECT_FALSE(state.ActiveDesktopFailed);
-    EXPECT_FALSE(apply.ActiveDesktopMenuEnabled());
+    EXPECT_FALSE(installer.ActiveDesktopMenuEnabled());
     EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("AD")), QStringLiteral(" 1"));
     // The animated picture itself goes to the desktop.
     EXPECT_EQ(desktop.AppliedWallpapers().back().path, folder.filePath(QStringLiteral("p.bmp")));
 }
 
-TEST_F(DesktopApplyTest, ColourForAllAndTheSavedDesktopColour)
+TEST_F(PictureViewTest, ColourForAllAndTheSavedDesktopColour)
 {
     AddPicture(QStringLiteral("a.bmp"), 10, 10);
     AddPicture(QStringLiteral("b.bmp"), 10, 10);
     Start();
-    int shown = 0;
-    apply.showEntry = [&shown] { ++shown; };
-    apply.SetColorLabel(Rgb(0, 128, 255));
+    struct CountingView final : PictureViewListener {
+        void ShowEntry() override { ++shown; }
+        int shown = 0;
+    } listener;
+    int &shown = listener.shown;
+    view.SetListener(&listener);
+    view.SetColorLabel(Rgb(0, 128, 255));
     ui.ExpectMessage(MessageResult::No).WithDefaultButton(2);
-    apply.ChangeColorForAll();
+    view.ChangeColorForAll();
     EXPECT_NE(library.Records()[1].BackColor, Rgb(0, 128, 255));
     ui.ExpectMessage(MessageResult::Yes);
-    apply.ChangeColorForAll();
+    view.ChangeColorForAll();
     for (const PictureRecord &record : library.Records())
         EXPECT_EQ(record.BackColor, Rgb(0, 128, 255));
     EXPECT_EQ(state.DefaultBackColor, Rgb(0, 128, 255));
     EXPECT_EQ(shown, 1);
 
-    apply.SetDesktopColor(Rgb(0, 128, 255));
-    apply.SaveDesktopColor();
+    installer.SetDesktopColor(Rgb(0, 128, 255));
+    installer.SaveDesktopColor();
     EXPECT_EQ(DesktopValue(QStringLiteral("Background")), QStringLiteral("0 128 255"));
     EXPECT_EQ(desktop.BackgroundColor(), Rgb(0, 128, 255));
 
     ui.ExpectColor(std::nullopt);
-    apply.ChooseColor();
+    view.ChooseColor();
     EXPECT_EQ(shown, 1);
     ui.ExpectColor(Rgb(1, 2, 3));
-    apply.ChooseColor();
+    view.ChooseColor();
     EXPECT_EQ(library.Records()[0].BackColor, Rgb(1, 2, 3));
 }
 
-TEST_F(DesktopApplyTest, SelectStyleMarksTheOptionAndTheEntry)
+TEST_F(PictureViewTest, SelectStyleMarksTheOptionAndTheEntry)
 {
     AddPicture(QStringLiteral("a.bmp"), 10, 10);
     Start();
-    apply.SelectStyle(2);
+    view.SelectStyle(2);
     EXPECT_EQ(library.Records()[0].Style, 2);
-    EXPECT_EQ(apply.Styles().colors[2], StyleOptions::kChosen);
-    EXPECT_EQ(apply.Styles().colors[0], StyleOptions::kNormal);
+    EXPECT_EQ(view.Styles().colors[2], StyleOptions::kChosen);
+    EXPECT_EQ(view.Styles().colors[0], StyleOptions::kNormal);
 }
 
-TEST_F(DesktopApplyTest, ChangeSoundPlaysTheProgramsWaveUnlessSwitchedOff)
+TEST_F(PictureViewTest, ChangeSoundPlaysTheProgramsWaveUnlessSwitchedOff)
 {
-    apply.PlayChangeSound();
+    installer.PlayChangeSound();
     ASSERT_EQ(sound.Played().size(), 1u);
     EXPECT_TRUE(sound.Played()[0].endsWith(QStringLiteral("/pellimore.wav")));
     state.PlaySoundOnChange = 0;
-    apply.PlayChangeSound();
+    installer.PlayChangeSound();
     EXPECT_EQ(sound.Played().size(), 1u);
 }
 
-TEST_F(DesktopApplyTest, StoredWallpaperIsShownAgain)
+TEST_F(PictureViewTest, StoredWallpaperIsShownAgain)
 {
     EXPECT_FALSE(ReapplyStoredWallpaper(store, desktop).Ok());
     const auto &applied = Render(300, 200, kStyleTiled);
-    apply.SaveDesktopColor();
+    installer.SaveDesktopColor();
     RecordingDesktop fresh;
     ASSERT_TRUE(ReapplyStoredWallpaper(store, fresh).Ok());
     ASSERT_EQ(fresh.AppliedWallpapers().size(), 1u);

@@ -1,0 +1,319 @@
+#include "wallpaper/changer/PictureViewModel.h"
+
+#include "platform/Platform.h"
+#include "platform/desktop/DesktopService.h"
+#include "platform/imageio/PictureLoader.h"
+#include "platform/imageio/PictureWriter.h"
+#include "platform/ui/Ui.h"
+#include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/PathHelpers.h"
+#include "wallpaper/changer/PictureLibrary.h"
+#include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/changer/WallpaperInstaller.h"
+#include "wallpaper/changer/WallpaperRender.h"
+
+namespace pellimore {
+
+namespace {
+
+constexpr ColorRef kLargerColor = 192;         // dark red
+constexpr ColorRef kExactColor = 0;            // black
+constexpr ColorRef kSmallerColor = 16711680;   // blue
+
+}  // namespace
+
+PictureViewModel::PictureViewModel(ChangerState &state, PictureLibrary &library, const Platform &platform,
+                                   const DesktopService &desktop, WallpaperInstaller &installer)
+    : state_(state), library_(library), platform_(platform), desktop_(desktop), installer_(installer)
+{
+    picSource_.SetAutoSize(true);
+    picThumb_.Resize(160, 120);
+    for (PictureSurface *surface : {&picSource_, &picEffect_, &picThumb_})
+        surface->Dc().SetStretchBltMode(StretchMode::Halftone);
+}
+
+QString PictureViewModel::WallpaperBitmapPath() const
+{
+    return AddTrailingBackslash(state_.PictureFolder) + kRenderedWallpaperName;
+}
+
+PictureRecord *PictureViewModel::CurrentEntry()
+{
+    auto &records = library_.Records();
+    if (state_.SelectedIndex < 0 || state_.SelectedIndex >= int(records.size()))
+        return nullptr;
+    return &records[size_t(state_.SelectedIndex)];
+}
+
+ColorRef PictureViewModel::EntryBackColor()
+{
+    const PictureRecord *entry = CurrentEntry();
+    return entry ? entry->BackColor & 0xFFFFFF : state_.DesktopColor;
+}
+
+void PictureViewModel::MeasureDesktop()
+{
+    const QSize size = desktop_.ScreenSize();
+    state_.DesktopWidth = size.width();
+    state_.DesktopHeight = size.height();
+    state_.LargeFonts = desktop_.LogicalDpiX() != 96;
+    screenLabel_ = QStringLiteral("Desktop = %1 x %2").arg(size.width()).arg(size.height());
+}
+
+bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error)
+{
+    if (platformLoaderOnly) {
+        PictureResult loaded = pellimore::LoadPicture(path);
+        if (!loaded.Ok()) {
+            *error = loaded.error;
+            return false;
+        }
+        picSource_.ClearPicture();
+        picSource_.SetPicture(loaded.bitmap);
+        return true;
+    }
+    const LoadByTypeResult loaded = LoadPictureByType(path, picSource_, png);
+    if (!loaded.ok) {
+        *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
+        return false;
+    }
+    return true;
+}
+
+void PictureViewModel::ClearPictures()
+{
+    picSource_.ClearPicture();
+    picThumb_.ClearPicture();
+    picEffect_.ClearPicture();
+    state_.PendingApply = false;
+}
+
+void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &thumbnail)
+{
+    if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
+        MeasureDesktop();
+    const int W = picSource_.Width(), H = picSource_.Height();
+    const int DW = state_.DesktopWidth, DH = state_.DesktopHeight;
+    const bool main = window == AnalysisWindow::Main;
+    const bool centeredChosen = styles_.chosen == 0;
+    if (main) {
+        // Each picture starts with every option available.
+        analysis_.tiledEnabled = true;
+        analysis_.stretchedEnabled = true;
+    }
+
+    if (W > DW || H > DH) {
+        analysis_.sizeLabelColor = kLargerColor;
+        if (main) {
+            state_.LargerThanDesktop = true;
+            if (W > DW && H > DH) {
+                analysis_.combineEnabled = false;
+                analysis_.tiledEnabled = false;
+            } else if (W >= DW && H >= DH) {
+                analysis_.combineEnabled = false;
+            } else {
+                analysis_.combineEnabled = centeredChosen;
+            }
+        } else {
+            analysis_.DesignerFit = true;
+            state_.SmallPicture = false;
+        }
+    } else {
+        const bool exact = W == DW && H == DH;
+        analysis_.sizeLabelColor = exact ? kExactColor : kSmallerColor;
+        if (main) {
+            if (exact) {
+                analysis_.tiledEnabled = false;
+                analysis_.stretchedEnabled = false;
+            }
+            state_.LargerThanDesktop = false;
+            analysis_.combineEnabled = !exact && centeredChosen;
+        } else {
+            analysis_.DesignerFit = false;
+            state_.SmallPicture = 2 * W <= DW && 2 * H <= DH;
+        }
+    }
+    analysis_.sizeLabel = QStringLiteral("Image = %1 x %2").arg(W).arg(H);
+
+    const PictureSurface *source = &picSource_;
+    if (main && state_.LargerThanDesktop) {
+        FitToDesktop(picSource_, picEffect_);
+        source = (state_.LargeFonts || DW <= 800) ? &picSource_ : &picEffect_;
+    } else {
+        if (main && gifFlags_.gifNeedsBackground)
+            LayGifOverColor();
+        if (!main && analysis_.DesignerFit) {
+            FitToDesktop(picSource_, picEffect_);
+            source = &picEffect_;
+        }
+    }
+    DrawThumbnail(window, *source, thumbnail);
+}
+
+void PictureViewModel::DrawThumbnail(AnalysisWindow, const PictureSurface &source, PictureSurface &thumbnail,
+                                     bool isComboThumbnail)
+{
+    if (!isComboThumbnail)
+        thumbnail.ClearPicture();
+    const int W = source.Width(), H = source.Height();
+    const int DW = state_.DesktopWidth, DH = state_.DesktopHeight;
+    const int TW = thumbnail.Width(), TH = thumbnail.Height();
+    if (W <= 0 || H <= 0 || DW <= 0 || DH <= 0 || TW <= 0 || TH <= 0)
+        return;
+
+    float f;
+    if (W < DW || H < DH)
+        f = (DH - H) < (DW - W) ? float(TW) / float(DW) : float(TH) / float(DH);
+    else
+        f = W > H ? float(TW - 2) / float(W) : float(TH - 2) / float(H);
+    const int w = std::max(1, ScaledPixels(W, f));
+    const int h = std::max(1, ScaledPixels(H, f));
+
+    // The source may be picEffect itself, which is about to be resized: draw
+    // from a copy of what it shows now.
+    const Bitmap picture = source.Image();
+    picEffect_.Resize(w, h);
+    picEffect_.PaintPicture(picture, 0, 0, picEffect_.FromPixelsX(w), picEffect_.FromPixelsY(h));
+
+    const int x = WholePart(float(TW - w) / 2.0f);
+    const int y = WholePart(float(TH - h) / 2.0f);
+    const PictureRecord *entry = CurrentEntry();
+    const QPoint oldOrigin = thumbnail.Dc().SetBrushOrg(QPoint(x, y));
+    if (entry && entry->Style == kStyleStretched)
+        StretchBlt(thumbnail.Image(), 0, 0, TW, TH, picture, 0, 0, W, H, StretchMode::Halftone, kSrcCopy);
+    else
+        StretchBlt(thumbnail.Image(), x, y, w, h, picture, 0, 0, W, H, StretchMode::Halftone, kSrcCopy);
+    thumbnail.Dc().SetBrushOrg(oldOrigin);
+    thumbnail.Refresh();
+    state_.PendingApply = true;
+}
+
+void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canvas)
+{
+    if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
+        MeasureDesktop();
+    const QSize desktop(state_.DesktopWidth, state_.DesktopHeight);
+    if (source.Width() <= 0 || source.Height() <= 0 || desktop.isEmpty())
+        return;
+    const ColorRef back = EntryBackColor();
+    Bitmap fitted = pellimore::FitToDesktop(source.Image(), desktop, back);
+    // The canvas starts empty: an earlier rendering must not show in the margin.
+    canvas.ClearPicture();
+    canvas.Resize(fitted.Width(), fitted.Height());
+    canvas.SetBackColor(back);
+    if (&source != &canvas)
+        source.SetBackColor(back);
+    canvas.Image() = std::move(fitted);
+    canvas.SetForeColor(back);
+    canvas.TakeImageAsPicture();
+    canvas.Refresh();
+    if (state_.LargeFonts && &source == &picSource_ && &canvas != &picSource_)
+        picSource_.SetPicture(canvas.Image());
+}
+
+void PictureViewModel::LayGifOverColor()
+{
+    const ColorRef back = EntryBackColor();
+    picSource_.SetBackColor(back);
+    const Bitmap over = LayOverColor(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(), back);
+    picEffect_.ClearPicture();
+    picEffect_.Resize(over.Width(), over.Height());
+    picEffect_.SetPicture(over);
+    picSource_.SetPicture(over);
+}
+
+bool PictureViewModel::RenderWallpaperBitmap(QString *error)
+{
+    installer_.ForgetFailure();
+    const QString path = WallpaperBitmapPath();
+    const PictureRecord *entry = CurrentEntry();
+    if (!entry || picSource_.Width() <= 0 || picSource_.Height() <= 0) {
+        if (error)
+            *error = QStringLiteral("There is no picture to make the wallpaper.");
+        return false;
+    }
+    WallpaperRenderInput input;
+    input.desktop = QSize(state_.DesktopWidth, state_.DesktopHeight);
+    input.largerThanDesktop = state_.LargerThanDesktop;
+    input.style = WallpaperStyleFromIndex(entry->Style).value_or(WallpaperStyle::Centered);
+    input.backColor = EntryBackColor();
+    input.gifNeedsBackground = gifFlags_.gifNeedsBackground;
+    input.animatedPreviewShown = gifFlags_.animatedPreviewShown;
+    if (input.desktop.isEmpty()) {
+        MeasureDesktop();
+        input.desktop = QSize(state_.DesktopWidth, state_.DesktopHeight);
+    }
+    const Bitmap bitmap =
+        RenderWallpaper(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(), input);
+    QString writeError;
+    if (!SaveBmp(bitmap, path, &writeError)) {
+        if (error)
+            *error = QStringLiteral("The wallpaper bitmap %1 could not be written: %2").arg(path, writeError);
+        return false;
+    }
+    WallpaperToInstall wallpaper;
+    wallpaper.path = path;
+    wallpaper.pixels = &bitmap;
+    wallpaper.animatedGif = gifFlags_.gifNeedsBackground && gifFlags_.animatedPreviewShown;
+    wallpaper.gifPath = PicturePath(state_.PictureFolder, entry->FileName);
+    return installer_.Install(wallpaper, *entry, InstallMethodFromSetting(state_.NoActiveDesktop), error);
+}
+
+void PictureViewModel::SelectStyle(int index, bool listChanging)
+{
+    const std::optional<WallpaperStyle> style = WallpaperStyleFromIndex(index);
+    if (!style)
+        return;
+    for (ColorRef &color : styles_.colors)
+        color = StyleOptions::kNormal;
+    styles_.colors[index] = StyleOptions::kChosen;
+    styles_.chosen = index;
+    installer_.SetDesktopStyle(*style);
+    if (PictureRecord *entry = CurrentEntry())
+        entry->Style = index;
+    if (!listChanging && picSource_.HasPicture())
+        AnalysePicture();
+}
+
+void PictureViewModel::ChooseColor()
+{
+    PictureRecord *entry = CurrentEntry();
+    if (!entry)
+        return;
+    const std::optional<ColorRef> chosen = platform_.ui.ChooseColor(entry->BackColor);
+    if (!chosen)
+        return;
+    colorLabel_ = *chosen & 0xFFFFFF;
+    entry->BackColor = colorLabel_;
+    if (listener_)
+        listener_->ShowEntry();
+}
+
+void PictureViewModel::ChangeColorForAll()
+{
+    MessageBoxRequest box;
+    box.text = QStringLiteral(
+        "This will change your desktop background color for ALL wallpaper pictures.\n\nDo you want to continue?");
+    box.title = kApplicationTitle;
+    box.buttons = MessageButtons::YesNo;
+    box.defaultButton = 2;
+    box.icon = MessageIcon::Exclamation;
+    if (platform_.ui.MessageBox(box) != MessageResult::Yes)
+        return;
+    for (PictureRecord &record : library_.Records())
+        record.BackColor = colorLabel_;
+    state_.DefaultBackColor = colorLabel_;
+    if (listener_)
+        listener_->ShowEntry();
+}
+
+void PictureViewModel::EndAnimatedPreview()
+{
+    if (!gifFlags_.animatedPreviewShown)
+        return;
+    gifFlags_.animatedPreviewShown = false;
+    if (listener_)
+        listener_->StopAnimatedPreview();
+}
+
+}  // namespace pellimore

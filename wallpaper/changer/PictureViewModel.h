@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/raster/PictureSurface.h"
+#include "wallpaper/codecs/PictureLoading.h"
+
+namespace pellimore {
+
+struct ChangerState;
+struct Platform;
+struct PictureRecord;
+class DesktopService;
+class PictureLibrary;
+class StdPNG;
+class WallpaperInstaller;
+
+// Which window analyses a picture: the main window or the designer.
+enum class AnalysisWindow { Main, Designer };
+
+// What the windows show about the picture last analysed.
+struct PictureAnalysis {
+    QString sizeLabel;               // "Image = W x H"
+    ColorRef sizeLabelColor = 0;     // 192 larger, 0 exact fit, 16711680 smaller
+    bool tiledEnabled = true;        // main window style options
+    bool stretchedEnabled = true;
+    bool combineEnabled = true;      // cmdBackground and "Combine Pictures"
+    bool DesignerFit = false;        // the designer draws the picture fitted
+};
+
+// The main window's style option buttons: their colours and which is chosen.
+struct StyleOptions {
+    static constexpr ColorRef kNormal = 12632256;    // light grey
+    static constexpr ColorRef kChosen = 14737632;    // lighter grey
+    int chosen = 0;
+    ColorRef colors[3] = {kChosen, kNormal, kNormal};
+};
+
+// What the window showing the picture is told.
+class PictureViewListener {
+public:
+    virtual ~PictureViewListener() = default;
+    // Show the current entry again (after a colour change).
+    virtual void ShowEntry() {}
+    // Stop the animated preview and hide the GIF control.
+    virtual void StopAnimatedPreview() {}
+};
+
+// The picture part of the main window: the hidden surfaces (the loaded
+// picture picSource, the canvas picEffect, the thumbnail picThumb), the
+// analysis of the picture against the desktop, the thumbnail, the style
+// options and the colour label, and the making of the wallpaper bitmap of
+// the current entry (the entry at SelectedIndex). The window shows its state.
+class PictureViewModel {
+public:
+    PictureViewModel(ChangerState &state, PictureLibrary &library, const Platform &platform,
+                     const DesktopService &desktop, WallpaperInstaller &installer);
+
+    // The listener is not owned; nullptr (the default) tells no one.
+    void SetListener(PictureViewListener *listener) { listener_ = listener; }
+
+    PictureSurface &Source() { return picSource_; }
+    PictureSurface &Effect() { return picEffect_; }
+    PictureSurface &Thumbnail() { return picThumb_; }
+    GifPictureFlags &GifFlags() { return gifFlags_; }
+
+    // Reads the desktop's size and resolution.
+    void MeasureDesktop();
+    const QString &ScreenLabel() const { return screenLabel_; }
+
+    // Loads the picture file into picSource by its type (the platform loader
+    // alone when asked); false with the reason.
+    bool LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error);
+    // Empties the surfaces; nothing waits to be applied any more.
+    void ClearPictures();
+
+    void AnalysePicture(AnalysisWindow window, PictureSurface &thumbnail);
+    // The main window's analysis into its own thumbnail.
+    void AnalysePicture() { AnalysePicture(AnalysisWindow::Main, picThumb_); }
+    const PictureAnalysis &Analysis() const { return analysis_; }
+    void DrawThumbnail(AnalysisWindow window, const PictureSurface &source, PictureSurface &thumbnail,
+                       bool isComboThumbnail = false);
+    void FitToDesktop(PictureSurface &source, PictureSurface &canvas);
+
+    // Writes the wallpaper bitmap for the current entry and installs it. False
+    // with a reason when the bitmap could not be written or the desktop
+    // refused it (the desktop's refusal has been shown to the user once).
+    bool RenderWallpaperBitmap(QString *error = nullptr);
+
+    // The style option click; listChanging while the list's selection moves.
+    void SelectStyle(int index, bool listChanging = false);
+    const StyleOptions &Styles() const { return styles_; }
+    // The colour label's click: the colour dialog for the current entry.
+    void ChooseColor();
+    ColorRef ColorLabel() const { return colorLabel_; }
+    void SetColorLabel(ColorRef color) { colorLabel_ = color; }
+    // The "Change all" box became checked; it is unchecked again afterwards.
+    void ChangeColorForAll();
+    // Stops the animated preview when it is shown.
+    void EndAnimatedPreview();
+
+    // The path of the wallpaper bitmap in the picture folder.
+    QString WallpaperBitmapPath() const;
+    // The current entry (the one at SelectedIndex); nullptr when none.
+    PictureRecord *CurrentEntry();
+
+private:
+    ColorRef EntryBackColor();
+    // The drawing image of the source, laid over the entry's colour.
+    void LayGifOverColor();
+
+    ChangerState &state_;
+    PictureLibrary &library_;
+    const Platform &platform_;
+    const DesktopService &desktop_;
+    WallpaperInstaller &installer_;
+    PictureViewListener *listener_ = nullptr;
+
+    PictureSurface picSource_;
+    PictureSurface picEffect_;
+    PictureSurface picThumb_;
+    GifPictureFlags gifFlags_;
+
+    QString screenLabel_;
+    PictureAnalysis analysis_;
+    StyleOptions styles_;
+    ColorRef colorLabel_ = 0;
+};
+
+}  // namespace pellimore
