@@ -43,7 +43,11 @@ struct Options {
 
 // Reads --runs N, --work DIR, --photo FILE and --only NAME. The work folder
 // defaults to `workName` in the temporary folder, the photograph to
-// `photoName` in the shared test data's photos.
+// `photoName` in the photos of the test data (PELLIMORE_TESTDATA_DIR, by
+// default tests/data of the source tree, whose two photographs are 2560
+// pixels wide). For a bigger photograph pass --photo /path/to/big.jpg
+// (png_bench keeps the pictures it made in its work folder: give it a new
+// --work folder too).
 inline Options ParseOptions(const QStringList &args, const QString &workName, const QString &photoName)
 {
     Options options;

@@ -6,6 +6,12 @@
 #
 #     bench/desktop/change-bench.sh [BUILD_DIR] [RUNS]
 #
+# The 6000 x 4000 JPEG is made with ImageMagick from the photograph in
+# $PHOTO (default tests/data/photos/LadyBird.jpg, 2560 x 1600, enlarged).
+# For a picture with real detail at that size, point PHOTO at a bigger one,
+# e.g. PHOTO=/path/to/Kleiber_by_Lukas_Baubkus.jpg (6028 x 3391), which
+# earlier measurements used.
+#
 # BUILD_DIR holds a Release build of WallPaper (default: build). Needs the
 # Debian packages xvfb, feh, hsetroot and imagemagick (peers and picture
 # making only; the product uses none of them).
@@ -28,7 +34,8 @@ sleep 1
 
 pictures="$work/home/Pictures"
 mkdir -p "$pictures" "$work/home/.config/Corvane"
-source_photo=../shared/testdata/photos/Kleiber_by_Lukas_Baubkus.jpg
+source_photo=${PHOTO:-tests/data/photos/LadyBird.jpg}
+[ -r "$source_photo" ] || { echo "cannot read the photograph $source_photo"; exit 2; }
 convert "$source_photo" -resize '6000x4000!' -quality 90 "$pictures/big.jpg"
 convert -size 64x48 xc:gray "$pictures/small.bmp"
 

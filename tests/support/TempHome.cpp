@@ -59,7 +59,7 @@ QString TestDataPath(const QString &relative)
 {
     QString root = qEnvironmentVariable("PELLIMORE_TESTDATA");
     if (root.isEmpty())
-        root = SourcePath("../shared/testdata");
+        root = SourcePath("tests/data");
     return relative.isEmpty() ? root : root + "/" + relative;
 }
 

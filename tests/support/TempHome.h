@@ -27,8 +27,8 @@ private:
     QByteArray savedHome_, savedConfig_, savedData_, savedCache_, savedRuntime_;
 };
 
-// The shared third-party test pictures (../shared/testdata), from the
-// environment the test runs in.
+// The third-party test pictures (tests/data of this source tree, see its
+// README.md), or the folder PELLIMORE_TESTDATA names.
 QString TestDataPath(const QString &relative = QString());
 // A file of this source tree.
 QString SourcePath(const QString &relative);

@@ -2,7 +2,7 @@
 
 // Builders of small GIF files for the reader's and the control's tests, with
 // real (uncompressed-style) LZW image data that any decoder reads, and a few
-// helpers around the shared test pictures and ImageMagick.
+// helpers around the third-party test pictures and ImageMagick.
 
 #include <QByteArray>
 #include <QString>
@@ -49,7 +49,7 @@ private:
 // Writes data to a new file under the temporary home and returns its path.
 QString WriteGifFile(const QString &name, const QByteArray &data);
 
-// The path of a file of the shared GIF corpus (../shared/testdata/gif/...).
+// The path of a file of the GIF corpus (tests/data/gif/...).
 QString GifCorpusPath(const QString &relative);
 
 // Runs ImageMagick's convert; nothing when it is missing or fails.
