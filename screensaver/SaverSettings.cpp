@@ -2,37 +2,12 @@
 
 #include <cmath>
 
+#include "platform/shell/PathHelpers.h"
+#include "platform/store/SettingsKeys.h"
 #include "platform/store/SettingsStore.h"
-#include "screensaver/ScreenSaverPaths.h"
+#include "platform/store/ValueText.h"
 
 namespace pellimore {
-
-double LeadingNumber(const QString &text)
-{
-    int i = 0;
-    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
-        ++i;
-    const int start = i;
-    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
-        ++i;
-    bool digits = false;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isDigit() && c.unicode() < 128) {
-            digits = true;
-        } else if (c == QLatin1Char('.') && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return 0;
-    bool ok = false;
-    const double value = text.mid(start, i - start).toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0;
-}
 
 bool ReadBoolean(const QString &text, bool fallback)
 {
@@ -46,14 +21,9 @@ bool ReadBoolean(const QString &text, bool fallback)
     return ok ? number != 0 : fallback;
 }
 
-QString NumberText(double value)
-{
-    if (value == std::floor(value) && std::fabs(value) < 1e15)
-        return QString::number(qint64(value));
-    return QString::number(value, 'g', 7);
-}
-
 namespace {
+
+using Keys = ScreenSaverKeys;
 
 // A colour as stored (decimal). The program writes plain RGB values; the top
 // byte of anything else is dropped, since the saver has no system colours.
@@ -70,92 +40,92 @@ int RoundedInt(double value)
 
 QString SaverSettingsStore::Text(const QString &key, const QString &fallback) const
 {
-    return store_.GetSetting(kStoreApplication, kSaverSection, key, fallback);
+    return store_.GetSetting(kApplicationName, ScreenSaverKeys::kSection, key, fallback);
 }
 
 void SaverSettingsStore::Write(const QString &key, const QString &value)
 {
-    store_.SaveSetting(kStoreApplication, kSaverSection, key, value);
+    store_.SaveSetting(kApplicationName, ScreenSaverKeys::kSection, key, value);
 }
 
 QString SaverSettingsStore::WallpaperFolder() const
 {
-    return store_.GetSetting(kStoreApplication, kWallpaperSection, QStringLiteral("Folder"), QString());
+    return store_.GetSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kFolder, QString());
 }
 
 void SaverSettingsStore::ReadAppearance(SaverSettings &s) const
 {
-    s.folder = Text(QStringLiteral("Folder"));
+    s.folder = Text(Keys::kFolder);
 
     // 0, above 120 or below 0 (which would make the show race) become 2 seconds.
-    s.display = LeadingNumber(Text(QStringLiteral("Display"), QStringLiteral("2")));
+    s.display = LeadingNumber(Text(Keys::kDisplay, QStringLiteral("2")));
     if (s.display <= 0 || s.display > 120)
         s.display = 2;
 
-    s.title = Text(QStringLiteral("Title"));
+    s.title = Text(Keys::kTitle);
     if (s.title.trimmed().isEmpty())
         s.title = kDefaultTitle;
 
-    s.font = Text(QStringLiteral("Font"), QStringLiteral("Arial"));
+    s.font = Text(Keys::kFont, QStringLiteral("Arial"));
     if (s.font.trimmed().isEmpty())
         s.font = QStringLiteral("Arial");
-    s.fontSize = RoundedInt(LeadingNumber(Text(QStringLiteral("FontSize"), QStringLiteral("14"))));
+    s.fontSize = RoundedInt(LeadingNumber(Text(Keys::kFontSize, QStringLiteral("14"))));
     if (s.fontSize < 1)
         s.fontSize = 14;  // a font cannot be drawn at 0 points or fewer
-    s.fontColor = ColorFrom(Text(QStringLiteral("FontColor"), QStringLiteral("16777215")));
-    s.bold = ReadBoolean(Text(QStringLiteral("Bold"), QStringLiteral("True")), true);
-    s.italic = ReadBoolean(Text(QStringLiteral("Italic"), QStringLiteral("False")), false);
-    s.underline = ReadBoolean(Text(QStringLiteral("Underline"), QStringLiteral("False")), false);
+    s.fontColor = ColorFrom(Text(Keys::kFontColor, QStringLiteral("16777215")));
+    s.bold = ReadBoolean(Text(Keys::kBold, QStringLiteral("True")), true);
+    s.italic = ReadBoolean(Text(Keys::kItalic, QStringLiteral("False")), false);
+    s.underline = ReadBoolean(Text(Keys::kUnderline, QStringLiteral("False")), false);
 }
 
 void SaverSettingsStore::ReadShowKeys(SaverSettings &s) const
 {
     // 0, and negative values that would index before the list, become 1.
-    s.index = RoundedInt(LeadingNumber(Text(QStringLiteral("Index"), QStringLiteral("1"))));
+    s.index = RoundedInt(LeadingNumber(Text(Keys::kIndex, QStringLiteral("1"))));
     if (s.index < 1)
         s.index = 1;
-    s.random = LeadingNumber(Text(QStringLiteral("Random"), QStringLiteral("0"))) != 0;
-    s.style = RoundedInt(LeadingNumber(Text(QStringLiteral("Style"), QStringLiteral("0"))));
-    s.color = ColorFrom(Text(QStringLiteral("Color"), QStringLiteral("10485760")));
-    s.slide = LeadingNumber(Text(QStringLiteral("Slide"), QStringLiteral("0"))) != 0;
+    s.random = LeadingNumber(Text(Keys::kRandom, QStringLiteral("0"))) != 0;
+    s.style = RoundedInt(LeadingNumber(Text(Keys::kStyle, QStringLiteral("0"))));
+    s.color = ColorFrom(Text(Keys::kColor, QStringLiteral("10485760")));
+    s.slide = LeadingNumber(Text(Keys::kSlide, QStringLiteral("0"))) != 0;
 }
 
 QString SaverSettingsStore::ReadMyDocs(const QString &fallbackDocuments) const
 {
-    const QString myDocs = Text(QStringLiteral("MyDocs"));
-    return FolderExists(myDocs) ? myDocs : fallbackDocuments;
+    const QString myDocs = Text(Keys::kMyDocs);
+    return TrimmedFolderExists(myDocs) ? myDocs : fallbackDocuments;
 }
 
 void SaverSettingsStore::WriteAll(const SaverSettings &s)
 {
     const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
     const auto boolean = [](bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); };
-    Write(QStringLiteral("Folder"), s.folder);
-    Write(QStringLiteral("Display"), NumberText(s.display));
-    Write(QStringLiteral("Random"), flag(s.random));
-    Write(QStringLiteral("Title"), s.title);
-    Write(QStringLiteral("Slide"), flag(s.slide));
-    Write(QStringLiteral("Color"), NumberText(s.color));
-    Write(QStringLiteral("Style"), s.style == 1 ? QStringLiteral("1") : QStringLiteral("0"));
-    Write(QStringLiteral("Font"), s.font);
-    Write(QStringLiteral("Bold"), boolean(s.bold));
-    Write(QStringLiteral("Italic"), boolean(s.italic));
-    Write(QStringLiteral("FontSize"), NumberText(s.fontSize));
-    Write(QStringLiteral("FontColor"), NumberText(s.fontColor));
-    Write(QStringLiteral("Underline"), boolean(s.underline));
+    Write(Keys::kFolder, s.folder);
+    Write(Keys::kDisplay, PlainNumberText(s.display));
+    Write(Keys::kRandom, flag(s.random));
+    Write(Keys::kTitle, s.title);
+    Write(Keys::kSlide, flag(s.slide));
+    Write(Keys::kColor, PlainNumberText(s.color));
+    Write(Keys::kStyle, s.style == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+    Write(Keys::kFont, s.font);
+    Write(Keys::kBold, boolean(s.bold));
+    Write(Keys::kItalic, boolean(s.italic));
+    Write(Keys::kFontSize, PlainNumberText(s.fontSize));
+    Write(Keys::kFontColor, PlainNumberText(s.fontColor));
+    Write(Keys::kUnderline, boolean(s.underline));
 }
 
-void SaverSettingsStore::WriteIndex(int index) { Write(QStringLiteral("Index"), NumberText(index)); }
+void SaverSettingsStore::WriteIndex(int index) { Write(Keys::kIndex, PlainNumberText(index)); }
 
 void SaverSettingsStore::WriteFirstRunDefaults(const SaverSettings &s)
 {
-    Write(QStringLiteral("Index"), QStringLiteral("1"));
-    Write(QStringLiteral("Title"), s.title);
-    Write(QStringLiteral("Display"), NumberText(s.display));
-    Write(QStringLiteral("Random"), QStringLiteral("0"));
-    Write(QStringLiteral("Slide"), QStringLiteral("0"));
-    Write(QStringLiteral("Color"), QStringLiteral("10485760"));
-    Write(QStringLiteral("Style"), QStringLiteral("0"));
+    Write(Keys::kIndex, QStringLiteral("1"));
+    Write(Keys::kTitle, s.title);
+    Write(Keys::kDisplay, PlainNumberText(s.display));
+    Write(Keys::kRandom, QStringLiteral("0"));
+    Write(Keys::kSlide, QStringLiteral("0"));
+    Write(Keys::kColor, QStringLiteral("10485760"));
+    Write(Keys::kStyle, QStringLiteral("0"));
 }
 
 }  // namespace pellimore

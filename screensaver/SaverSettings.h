@@ -31,21 +31,11 @@ struct SaverSettings {
     QString myDocs;                 // "MyDocs": the folder offered when none is set (never written)
 };
 
-// The store's names.
-inline const QString kStoreApplication = QStringLiteral("Corvane");
-inline const QString kSaverSection = QStringLiteral("ScreenSaver");
-inline const QString kWallpaperSection = QStringLiteral("Wallpaper");
 inline const QString kDefaultTitle = QStringLiteral("Wallpaper Pellimore Presents...");
 
-// The leading number of a text, as the store's readers take it: leading
-// blanks skipped, an optional sign, digits and one decimal point; reading
-// stops at the first other character. 0 when the text begins with no number.
-double LeadingNumber(const QString &text);
 // A stored boolean: "True"/"False" in any case, blanks trimmed, or a number
 // (not 0 = true). Anything else gives fallback.
 bool ReadBoolean(const QString &text, bool fallback);
-// A number in its plain decimal text form ("2", "2.5", "-1").
-QString NumberText(double value);
 
 // Typed reads and writes of section "ScreenSaver".
 class SaverSettingsStore {

@@ -7,10 +7,18 @@
 
 #include "platform/Platform.h"
 #include "platform/clock/Clock.h"
+#include "platform/shell/PathHelpers.h"
 #include "platform/shell/ShellFolders.h"
+#include "platform/store/SettingsKeys.h"
 #include "platform/ui/Ui.h"
 
 namespace pellimore {
+
+bool IsShowPictureName(const QString &fileName)
+{
+    const QString type = fileName.right(3).toUpper();
+    return type == QLatin1String("JPG") || type == QLatin1String("GIF") || type == QLatin1String("BMP");
+}
 
 ScreenSaver::ScreenSaver(Platform &platform_, EventPump &pump_) : platform(platform_), pump(pump_) {}
 
@@ -19,22 +27,22 @@ void ScreenSaver::LoadSaverSettings(const QString &commandLine, const std::funct
     SaverSettingsStore store(platform.store);
     store.ReadAppearance(settings);
 
-    if (FolderExists(settings.folder)) {
+    if (TrimmedFolderExists(settings.folder)) {
         store.ReadShowKeys(settings);
-        settings.myDocs = store.ReadMyDocs(SpecialFolderPath(5));
+        settings.myDocs = store.ReadMyDocs(SpecialFolderPath(kDocumentsFolder, platform.shell));
         pictureIndex = settings.index;
         return;
     }
 
     // First run: no usable folder of our own.
     const QString wallpaperFolder = store.WallpaperFolder();
-    settings.folder = FolderExists(wallpaperFolder) ? wallpaperFolder : QString();
+    settings.folder = TrimmedFolderExists(wallpaperFolder) ? wallpaperFolder : QString();
     settings.random = false;
     settings.color = SaverSettings::kDefaultBackground;
     settings.index = 1;
     pictureIndex = 1;
     store.WriteFirstRunDefaults(settings);
-    settings.myDocs = store.ReadMyDocs(SpecialFolderPath(5));
+    settings.myDocs = store.ReadMyDocs(SpecialFolderPath(kDocumentsFolder, platform.shell));
     if (BeginsWithShow(commandLine))
         firstRunWithShow = true;
     if (!quiet)
@@ -43,7 +51,7 @@ void ScreenSaver::LoadSaverSettings(const QString &commandLine, const std::funct
     if (!firstRunWithShow && !quiet && showSetupModal)
         showSetupModal();
     if (!settings.folder.isEmpty())
-        store.Write(QStringLiteral("Folder"), settings.folder);
+        store.Write(ScreenSaverKeys::kFolder, settings.folder);
 }
 
 void ScreenSaver::SaveSaverSettings()
@@ -105,14 +113,6 @@ void ScreenSaver::ShowNoPicturesMessage()
 QString ScreenSaver::PicturePath(int entry) const
 {
     return TrimTrailingBackslash(settings.folder) + QLatin1Char('/') + pictureList.value(entry - 1);
-}
-
-QString ScreenSaver::SpecialFolderPath(int csidl) const
-{
-    QString path;
-    if (csidl == 5)
-        path = platform.shell.DocumentsFolder();
-    return path.isEmpty() ? platform.shell.ProgramFolder() : path;
 }
 
 double ScreenSaver::TimeOfDaySeconds() const { return platform.clock.TimeOfDay().msecsSinceStartOfDay() / 1000.0; }

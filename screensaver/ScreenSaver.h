@@ -7,11 +7,14 @@
 
 #include "screensaver/CommandLine.h"
 #include "screensaver/SaverSettings.h"
-#include "screensaver/ScreenSaverPaths.h"
 
 namespace pellimore {
 
 struct Platform;
+
+// True when a file name counts as a picture of the show: its last three
+// characters, upper-cased, are "JPG", "GIF" or "BMP".
+bool IsShowPictureName(const QString &fileName);
 
 // How a wait lets the program's events run: it blocks until an event
 // arrives or maxMs milliseconds pass, so a wait costs no CPU.
@@ -77,10 +80,6 @@ public:
     void ShowNoPicturesMessage();
     // The full path of entry i (from 1).
     QString PicturePath(int entry) const;
-
-    // The shell folder csidl (5: the documents folder); the program's folder
-    // when it is not known.
-    QString SpecialFolderPath(int csidl) const;
 
     // --- waits ------------------------------------------------------------------
     // Wait until seconds have passed, the time of day wraps past midnight, or

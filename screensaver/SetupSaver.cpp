@@ -17,6 +17,7 @@
 
 #include "platform/Platform.h"
 #include "platform/help/HelpService.h"
+#include "platform/store/ValueText.h"
 #include "platform/ui/Ui.h"
 #include "screensaver/ScreenSaver.h"
 
@@ -125,7 +126,7 @@ void SetupSaver::Form_Load()
     txtDir->setText(saver_.OfferedFolder());
     saver_.BuildPictureList();
     cmdSave->setEnabled(!saver_.listEmpty);
-    txtTime->setText(NumberText(s.display));
+    txtTime->setText(PlainNumberText(s.display));
     txtTitle->setText(s.title.trimmed());
     txtDir->setToolTip(s.folder);
     ckRandom->setChecked(s.random);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "platform/shell/PathHelpers.h"
 #include "tests/screensaver/SaverFixture.h"
 
 using namespace pellimore;
@@ -167,10 +168,10 @@ TEST(SaverPaths, FolderAndNameRules)
     QTemporaryDir dir;
     EXPECT_EQ(TrimTrailingBackslash("  /a/b/ "), "/a/b");
     EXPECT_EQ(TrimTrailingBackslash("/a/b//"), "/a/b/");
-    EXPECT_TRUE(FolderExists(dir.path() + "/"));
-    EXPECT_TRUE(FolderExists(" " + dir.path()));
-    EXPECT_FALSE(FolderExists(""));
-    EXPECT_FALSE(FolderExists(WritePicture(dir.path(), "x.bmp", 2, 2)));
+    EXPECT_TRUE(TrimmedFolderExists(dir.path() + "/"));
+    EXPECT_TRUE(TrimmedFolderExists(" " + dir.path()));
+    EXPECT_FALSE(TrimmedFolderExists(""));
+    EXPECT_FALSE(TrimmedFolderExists(WritePicture(dir.path(), "x.bmp", 2, 2)));
     for (const char *name : {"a.jpg", "b.JPG", "c.Gif", "d.bmp", "jpg"})
         EXPECT_TRUE(IsShowPictureName(name)) << name;
     for (const char *name : {"a.jpeg", "b.png", "c.gif.txt", "gi"})

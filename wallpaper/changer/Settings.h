@@ -5,24 +5,18 @@
 
 #include <optional>
 
+#include "platform/store/SettingsKeys.h"  // kept for the files being rewritten
+#include "platform/store/ValueText.h"    // kept for the files being rewritten
+
 namespace pellimore {
 
 class SettingsStore;
 class Clock;
 struct ChangerState;
 
-inline const QString kApplicationName = QStringLiteral("Corvane");
-inline const QString kWallpaperSection = QStringLiteral("Wallpaper");
-inline const QString kScreenSaverSection = QStringLiteral("ScreenSaver");
-
-// The leading number of a text, as the settings are read: leading blanks are
-// skipped, then an optional sign, digits and an optional fraction; the result is
-// rounded half to even. Text that does not begin with a number reads as 0.
-// A number outside the 32-bit range has no value.
-std::optional<int> ReadLeadingNumber(const QString &text);
-// A number as the settings save writes it: one blank before a number that is
-// not negative, a minus sign otherwise.
-QString NumberText(long long value);
+// kept for the files being rewritten
+inline const QString &kWallpaperSection = WallpaperKeys::kSection;
+inline QString NumberText(long long value) { return PaddedNumberText(value); }
 
 // Dates as stored: the system's short date form, always with a four-digit
 // year (a stored two-digit year reads as 2000-2099).

@@ -4,10 +4,11 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "platform/ProgramNames.h"
+#include "platform/shell/PathHelpers.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/PathHelpers.h"
 
 namespace pellimore {
 
@@ -17,7 +18,8 @@ const QString kShortcutTitle = QStringLiteral("Automatic Wallpaper Changer");
 
 QString StartupEntryPath(const ShellFolders &shell)
 {
-    return AddTrailingBackslash(SpecialFolderPath(kStartupFolder, shell)) + kStartupEntryName;
+    return AddTrailingBackslash(SpecialFolderPath(kStartupFolder, shell)) + kApplicationTitle +
+           QStringLiteral(".desktop");
 }
 
 }  // namespace
@@ -49,12 +51,12 @@ QString StartupEntryText(const QString &programPath)
 {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
-                          "Name=WallPaper Pellimore\n"
+                          "Name=%1\n"
                           "Comment=Changes the desktop wallpaper on a schedule\n"
-                          "Exec=%1 /C\n"
+                          "Exec=%2 /C\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(QuoteExecArgument(programPath));
+        .arg(kApplicationTitle, QuoteExecArgument(programPath));
 }
 
 bool AddStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shell, const QString &programPath)

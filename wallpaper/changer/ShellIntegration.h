@@ -2,14 +2,13 @@
 
 #include <QString>
 
+#include "platform/ProgramNames.h"  // kept for the files being rewritten
+
 namespace pellimore {
 
 class ShellFolders;
 class Ui;
 struct ChangerState;
-
-inline const QString kApplicationTitle = QStringLiteral("WallPaper Pellimore");
-inline const QString kStartupEntryName = QStringLiteral("WallPaper Pellimore.desktop");
 
 // The text of the autostart entry that starts the program at log-in with "/C".
 QString StartupEntryText(const QString &programPath);

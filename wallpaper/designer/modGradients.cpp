@@ -6,6 +6,7 @@
 #include <cmath>
 #include <exception>
 
+#include "platform/ProgramNames.h"
 #include "platform/raster/DeviceContext.h"
 #include "platform/raster/PictureSurface.h"
 #include "platform/ui/Ui.h"
@@ -14,7 +15,6 @@ namespace pellimore {
 
 namespace {
 
-const QString kDefaultTitle = QStringLiteral("WallPaper Pellimore");
 const QString kSweepTitle = QStringLiteral("GradientRect");
 
 // Nearest integer, halves to the even neighbour (the default rounding mode).
@@ -104,7 +104,7 @@ bool modGradients::DrawGradient(PictureSurface &target)
         if (width > 1 && height > 1)
             drawn = SweepLines(target.Dc(), width, height) > 0;
     } catch (const std::exception &error) {
-        ui_.Message(ErrorText(error), MessageIcon::Exclamation, kDefaultTitle);
+        ui_.Message(ErrorText(error), MessageIcon::Exclamation, kApplicationTitle);
         drawn = false;
     }
     // The lines went straight into the bitmap: the view repaints once, now.

@@ -1,5 +1,4 @@
-// The settings of section "Wallpaper" through the real settings file, and the
-// small text rules they are read and written with.
+// The settings of section "Wallpaper" through the real settings file.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -7,6 +6,7 @@
 #include <QLocale>
 
 #include "platform/store/IniSettingsStore.h"
+#include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/Settings.h"
@@ -27,11 +27,11 @@ protected:
 
     void Store(const QString &key, const QString &value)
     {
-        ASSERT_TRUE(store.SaveSetting(kApplicationName, kWallpaperSection, key, value));
+        ASSERT_TRUE(store.SaveSetting(kApplicationName, WallpaperKeys::kSection, key, value));
     }
     QString Stored(const QString &key) const
     {
-        return store.GetSetting(kApplicationName, kWallpaperSection, key, QStringLiteral("<absent>"));
+        return store.GetSetting(kApplicationName, WallpaperKeys::kSection, key, QStringLiteral("<absent>"));
     }
     LoadSettingsOutcome Load() { return LoadSettings(state, store, clock, programFolder); }
 
@@ -217,20 +217,4 @@ TEST_F(SettingsTest, SaveWritesNumbersWithTheirBlankAndTextsAsTheyAre)
     EXPECT_EQ(state.NextChangeDate, saved.NextChangeDate);
     EXPECT_EQ(state.DefaultBackColor, saved.DefaultBackColor);
     EXPECT_EQ(state.JpegQuality, saved.JpegQuality);
-}
-
-TEST(LeadingNumber, ReadsLikeTheSettingsReader)
-{
-    EXPECT_EQ(ReadLeadingNumber("42"), 42);
-    EXPECT_EQ(ReadLeadingNumber("   42abc"), 42);
-    EXPECT_EQ(ReadLeadingNumber("\t-5"), -5);
-    EXPECT_EQ(ReadLeadingNumber("abc"), 0);
-    EXPECT_EQ(ReadLeadingNumber(""), 0);
-    EXPECT_EQ(ReadLeadingNumber("-"), 0);
-    EXPECT_EQ(ReadLeadingNumber("."), 0);
-    EXPECT_EQ(ReadLeadingNumber("2.5"), 2);    // halves to even
-    EXPECT_EQ(ReadLeadingNumber("3.5"), 4);
-    EXPECT_EQ(ReadLeadingNumber("99999999999"), std::nullopt);
-    EXPECT_EQ(NumberText(0), " 0");
-    EXPECT_EQ(NumberText(-3), "-3");
 }

@@ -1,11 +1,19 @@
-#include "wallpaper/changer/PathHelpers.h"
+#include "platform/shell/PathHelpers.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include "platform/shell/ShellFolders.h"
 
 namespace pellimore {
+
+namespace {
+
+QString WithoutOneTrailingSlash(const QString &path)
+{
+    return path.endsWith('/') && path.size() > 1 ? path.left(path.size() - 1) : path;
+}
+
+}  // namespace
 
 QString SpecialFolderPath(int csidl, const ShellFolders &shell)
 {
@@ -34,30 +42,28 @@ QString AddTrailingBackslash(const QString &path)
 
 QString TrimTrailingBackslash(const QString &path)
 {
-    QString trimmed = path;
-    while (trimmed.startsWith(' '))
-        trimmed.remove(0, 1);
-    while (trimmed.endsWith(' '))
-        trimmed.chop(1);
-    if (trimmed.endsWith('/'))
-        trimmed.chop(1);
-    return trimmed;
+    qsizetype begin = 0;
+    qsizetype end = path.size();
+    while (begin < end && path[begin] == u' ')
+        ++begin;
+    while (end > begin && path[end - 1] == u' ')
+        --end;
+    if (end > begin && path[end - 1] == u'/')
+        --end;
+    return path.mid(begin, end - begin);
 }
-
-namespace {
-
-QString WithoutOneTrailingSlash(const QString &path)
-{
-    return path.endsWith('/') && path.size() > 1 ? path.left(path.size() - 1) : path;
-}
-
-}  // namespace
 
 bool FolderExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
     return QFileInfo(WithoutOneTrailingSlash(path)).isDir();
+}
+
+bool TrimmedFolderExists(const QString &path)
+{
+    const QString trimmed = TrimTrailingBackslash(path);
+    return !trimmed.isEmpty() && QFileInfo(trimmed).isDir();
 }
 
 bool FileExists(const QString &path)
