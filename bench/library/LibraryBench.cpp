@@ -21,7 +21,7 @@
 #include "platform/help/HelpService.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/store/SettingsStore.h"
-#include "platform/ui/Ui.h"
+#include "platform/ui/NullUi.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/PictureLibrary.h"
 
@@ -31,15 +31,6 @@ namespace {
 
 // The library runs with Loading set and shows nothing; these services only
 // have to exist.
-class SilentUi final : public Ui {
-public:
-    MessageResult MessageBox(const MessageBoxRequest &) override { return MessageResult::Cancel; }
-    std::optional<OpenFilesResult> OpenFiles(const OpenFilesRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(const SaveFileRequest &) override { return std::nullopt; }
-    std::optional<ColorRef> ChooseColor(ColorRef) override { return std::nullopt; }
-    std::optional<QFont> ChooseFont(const QFont &) override { return std::nullopt; }
-    std::optional<QString> ChooseFolder(const FolderRequest &) override { return std::nullopt; }
-};
 class NoStore final : public SettingsStore {
 public:
     QString GetSetting(const QString &, const QString &, const QString &, const QString &d) const override { return d; }
@@ -81,7 +72,7 @@ int Run(const QString &parent, int count)
             return 1;
     }
 
-    SilentUi ui;
+    NullUi ui;
     NoStore store;
     NoShell shell;
     NoClock clock;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/ui/Ui.h"
+#include "platform/ui/NullUi.h"
 #include "wallpaper/codecs/GifPlayer.h"
 #include "wallpaper/codecs/GifProperties.h"
 #include "wallpaper/codecs/PictureLoading.h"
@@ -21,19 +21,6 @@ namespace {
 // a 30-byte file cannot make the run allocate gigabytes.
 constexpr int64_t kMaxDrawnPixels = int64_t(1) << 20;
 constexpr int kMaxTicks = 12;
-
-class QuietUi final : public pellimore::Ui {
-public:
-    pellimore::MessageResult MessageBox(const pellimore::MessageBoxRequest &) override
-    {
-        return pellimore::MessageResult::Ok;
-    }
-    std::optional<pellimore::OpenFilesResult> OpenFiles(const pellimore::OpenFilesRequest &) override { return {}; }
-    std::optional<QString> SaveFile(const pellimore::SaveFileRequest &) override { return {}; }
-    std::optional<pellimore::ColorRef> ChooseColor(pellimore::ColorRef) override { return {}; }
-    std::optional<QFont> ChooseFont(const QFont &) override { return {}; }
-    std::optional<QString> ChooseFolder(const pellimore::FolderRequest &) override { return {}; }
-};
 
 void Check(bool condition)
 {
@@ -96,7 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QuietUi ui;
+    pellimore::NullUi ui;
     pellimore::IsTransparentGifData(bytes, ui);
     pellimore::HasMultiFrameMarker(bytes);
     pellimore::GifControlProperties::FromBlob(bytes);
