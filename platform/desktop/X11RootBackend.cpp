@@ -1,10 +1,8 @@
 #include "platform/desktop/X11RootBackend.h"
 
-#include <QImage>
-#include <QImageReader>
-
 #include "platform/desktop/RootLayout.h"
 #include "platform/desktop/X11Root.h"
+#include "platform/imageio/PictureLoader.h"
 
 namespace pellimore {
 
@@ -15,13 +13,15 @@ DesktopResult X11RootBackend::Apply(const WallpaperSettings &settings)
     if (!screen)
         return DesktopResult::Failure(QStringLiteral("plain X11 desktop: ") + error);
 
-    QImageReader reader(settings.path);
-    reader.setAutoTransform(false);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return DesktopResult::Failure(
-            QStringLiteral("plain X11 desktop: cannot read %1: %2").arg(settings.path, reader.errorString()));
-    const Bitmap picture = Bitmap::FromImage(image);
+    // The caller's pixels when it has them; the file is read only otherwise.
+    PictureResult loaded;
+    if (!settings.pixels) {
+        loaded = LoadPicture(settings.path);
+        if (!loaded.Ok())
+            return DesktopResult::Failure(
+                QStringLiteral("plain X11 desktop: cannot read %1: %2").arg(settings.path, loaded.error));
+    }
+    const Bitmap &picture = settings.pixels ? *settings.pixels : loaded.bitmap;
     const Bitmap root = ComposeRootImage(screen->size, screen->monitors, picture, settings.style, settings.color);
     const DesktopResult result = SetRootImage(display_, root);
     if (!result.Ok())

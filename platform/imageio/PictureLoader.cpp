@@ -118,6 +118,32 @@ bool GifFirstImageIsComplete(const QByteArray &data)
     return false;
 }
 
+// The one set of limits for every picture Qt's readers decode: as large as a
+// Bitmap may be (checked before decoding, and as Qt's allocation limit in MiB
+// of 32-bit pixels); pictures come as stored, EXIF orientation not applied.
+ImageReadResult ReadLimited(QImageReader &reader, const QString &name)
+{
+    const QString subject =
+        name.isEmpty() ? QStringLiteral("The picture") : QStringLiteral("The %1 picture").arg(name);
+    reader.setAutoTransform(false);
+    reader.setAllocationLimit(int(Bitmap::kMaxPixels * 4 / (1024 * 1024)));
+    ImageReadResult result;
+    const QSize size = reader.size();
+    if (size.isValid() && !Bitmap::SizeIsAllowed(size.width(), size.height())) {
+        result.failure = ImageReadFailure::TooLarge;
+        result.error =
+            QStringLiteral("%1 is too large (%2 x %3 pixels).").arg(subject).arg(size.width()).arg(size.height());
+        return result;
+    }
+    if (!reader.read(&result.image) || result.image.isNull()) {
+        result.image = QImage();
+        result.failure = reader.error() == QImageReader::UnsupportedFormatError ? ImageReadFailure::UnknownFormat
+                                                                                : ImageReadFailure::Unreadable;
+        result.error = QStringLiteral("%1 cannot be read: %2").arg(subject, reader.errorString());
+    }
+    return result;
+}
+
 PictureResult ReadWithQt(const QByteArray &data, const char *format, const QString &name)
 {
     QBuffer buffer;
@@ -125,19 +151,10 @@ PictureResult ReadWithQt(const QByteArray &data, const char *format, const QStri
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(false);
-    // Pictures come as stored: EXIF orientation is not applied.
-    reader.setAutoTransform(false);
-    // As large as a Bitmap may be (bytes of 32-bit pixels, in MiB).
-    reader.setAllocationLimit(int(Bitmap::kMaxPixels * 4 / (1024 * 1024)));
-    const QSize size = reader.size();
-    if (size.isValid() && !Bitmap::SizeIsAllowed(size.width(), size.height()))
-        return Fail(QStringLiteral("The %1 picture is too large (%2 x %3 pixels).")
-                        .arg(name)
-                        .arg(size.width())
-                        .arg(size.height()));
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return Fail(QStringLiteral("The %1 picture cannot be read: %2").arg(name, reader.errorString()));
+    const ImageReadResult read = ReadLimited(reader, name);
+    if (!read.Ok())
+        return Fail(read.error);
+    const QImage &image = read.image;
     PictureResult result;
     result.bitmap = Bitmap::FromImage(image);
     // Opaque pictures stand for 24 bits whatever format Qt chose.
@@ -201,6 +218,12 @@ PictureResult LoadPicture(const QString &path)
     if (!result.Ok() && result.error.isEmpty())
         result.error = QStringLiteral("The picture \"%1\" cannot be read.").arg(path);
     return result;
+}
+
+ImageReadResult ReadImageFile(const QString &path)
+{
+    QImageReader reader(path);
+    return ReadLimited(reader, QString::fromLatin1(reader.format()).toUpper());
 }
 
 }  // namespace pellimore

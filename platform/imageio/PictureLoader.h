@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include "platform/raster/Bitmap.h"
@@ -32,5 +33,23 @@ PictureResult LoadPicture(const QString &path);
 // The same from bytes in memory (for example a one-frame GIF built by the GIF
 // reader).
 PictureResult LoadPictureFromData(const QByteArray &data);
+
+// Why ReadImageFile gave no image.
+enum class ImageReadFailure { None, UnknownFormat, TooLarge, Unreadable };
+
+struct ImageReadResult {
+    QImage image;
+    ImageReadFailure failure = ImageReadFailure::None;
+    QString error;  // empty on success
+    bool Ok() const { return failure == ImageReadFailure::None; }
+};
+
+// Any format Qt's image readers know, recognised from the content and the
+// file name, under the limits LoadPicture applies to its JPEGs and GIFs: no
+// picture larger than a Bitmap may be (refused before decoding), no larger
+// allocation, EXIF orientation not applied. For callers that open more than
+// the loader's formats (the designer's pictures); the image comes as Qt
+// decoded it.
+ImageReadResult ReadImageFile(const QString &path);
 
 }  // namespace pellimore

@@ -2,12 +2,12 @@
 
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 
 #include <array>
 
+#include "platform/imageio/PictureLoader.h"
 #include "platform/raster/BmpFile.h"
 #include "platform/raster/PictureSurface.h"
 
@@ -57,8 +57,6 @@ constexpr std::array<KnownEncoder, 5> kKnownEncoders = {{
 
 // libjpeg's largest width or height.
 constexpr int kJpegMaxDimension = 65500;
-// The largest picture FilenameToIPicture decodes, in bytes of 32-bit pixels.
-constexpr int kReadLimitMiB = int(Bitmap::kMaxPixels * 4 / (1024 * 1024));
 
 bool HasNoWriteBit(const QFileInfo &info)
 {
@@ -225,20 +223,21 @@ std::optional<Bitmap> cGdiPlus::FilenameToIPicture(const QString &sFilename)
         RaiseError(GpStatus::AccessDenied);
         return std::nullopt;
     }
-    QImageReader reader(sFilename);
-    reader.setAutoTransform(false);
-    reader.setAllocationLimit(kReadLimitMiB);
-    const QSize size = reader.size();
-    if (size.isValid() && !Bitmap::SizeIsAllowed(size.width(), size.height())) {
+    const ImageReadResult read = ReadImageFile(sFilename);
+    switch (read.failure) {
+    case ImageReadFailure::None:
+        break;
+    case ImageReadFailure::TooLarge:
         RaiseError(GpStatus::OutOfMemory);
         return std::nullopt;
-    }
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        RaiseError(reader.error() == QImageReader::UnsupportedFormatError ? GpStatus::UnknownImageFormat
-                                                                          : GpStatus::GenericError);
+    case ImageReadFailure::UnknownFormat:
+        RaiseError(GpStatus::UnknownImageFormat);
+        return std::nullopt;
+    case ImageReadFailure::Unreadable:
+        RaiseError(GpStatus::GenericError);
         return std::nullopt;
     }
+    const QImage &image = read.image;
     if (!image.hasAlphaChannel()) {
         Bitmap bitmap = Bitmap::FromImage(image);
         bitmap.SetBitCount(24);

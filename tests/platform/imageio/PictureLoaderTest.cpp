@@ -138,3 +138,71 @@ TEST(PictureLoader, ContentDecidesAndOtherFormatsAreRefused)
     EXPECT_FALSE(missing.Ok());
     EXPECT_TRUE(missing.error.contains(QStringLiteral("missing.jpg")));
 }
+
+namespace {
+
+// A real JPEG whose frame header claims width x height.
+QByteArray JpegClaiming(int width, int height)
+{
+    QByteArray jpeg = ReadAll(TestDataPath(QStringLiteral("photos/LadyBird.jpg")));
+    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
+        const uint8_t marker = uint8_t(jpeg[i + 1]);
+        if (uint8_t(jpeg[i]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
+            jpeg[i + 5] = char(height >> 8);
+            jpeg[i + 6] = char(height);
+            jpeg[i + 7] = char(width >> 8);
+            jpeg[i + 8] = char(width);
+            return jpeg;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(ReadImageFile, ReadsAnyFormatQtKnowsAsStored)
+{
+    const QString png = TestDataPath(QStringLiteral("pngsuite/basn2c08.png"));
+    const ImageReadResult read = ReadImageFile(png);
+    ASSERT_TRUE(read.Ok()) << read.error.toStdString();
+    EXPECT_TRUE(read.error.isEmpty());
+    EXPECT_EQ(read.image.convertToFormat(QImage::Format_ARGB32), QImage(png).convertToFormat(QImage::Format_ARGB32));
+
+    const QString jpeg = TestDataPath(QStringLiteral("photos/Wine_by_Jakkub_Mede.jpg"));
+    const ImageReadResult photo = ReadImageFile(jpeg);
+    ASSERT_TRUE(photo.Ok());
+    EXPECT_EQ(Bitmap::FromImage(photo.image), LoadPicture(jpeg).bitmap);   // the same limits, the same picture
+}
+
+TEST(ReadImageFile, APictureLargerThanABitmapIsRefusedBeforeDecodingByBothReaders)
+{
+    QTemporaryDir dir;
+    const QByteArray huge = JpegClaiming(40000, 40000);
+    ASSERT_FALSE(huge.isEmpty());
+    ASSERT_FALSE(Bitmap::SizeIsAllowed(40000, 40000));
+
+    const ImageReadResult read = ReadImageFile(WriteFile(dir, QStringLiteral("huge.jpg"), huge));
+    EXPECT_EQ(read.failure, ImageReadFailure::TooLarge);
+    EXPECT_TRUE(read.image.isNull());
+    EXPECT_TRUE(read.error.contains(QStringLiteral("40000 x 40000"))) << read.error.toStdString();
+
+    const PictureResult loaded = LoadPictureFromData(huge);
+    EXPECT_FALSE(loaded.Ok());
+    EXPECT_EQ(loaded.error, QStringLiteral("The JPEG picture is too large (40000 x 40000 pixels)."));
+}
+
+TEST(ReadImageFile, TellsAnUnknownFormatFromADamagedPicture)
+{
+    QTemporaryDir dir;
+    const ImageReadResult text = ReadImageFile(WriteFile(dir, QStringLiteral("notes.png"), "hello, world"));
+    EXPECT_EQ(text.failure, ImageReadFailure::UnknownFormat);
+    EXPECT_FALSE(text.error.isEmpty());
+
+    const QByteArray png = ReadAll(TestDataPath(QStringLiteral("pngsuite/basn2c08.png")));
+    const ImageReadResult damaged =
+        ReadImageFile(WriteFile(dir, QStringLiteral("damaged.png"), png.left(16) + QByteArray(64, '\x55')));
+    EXPECT_EQ(damaged.failure, ImageReadFailure::Unreadable);
+    EXPECT_TRUE(damaged.image.isNull());
+    EXPECT_TRUE(damaged.error.startsWith(QStringLiteral("The PNG picture cannot be read")))
+        << damaged.error.toStdString();
+}
