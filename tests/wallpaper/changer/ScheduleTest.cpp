@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QSet>
 
+#include "platform/store/SettingsKeys.h"
+#include "platform/store/ValueText.h"
+
 namespace pellimore::test {
 namespace {
 
@@ -52,8 +55,9 @@ TEST_F(ScheduleTest, DailyAutorunStartChangesThirtySecondsLaterAndOnlyOnceADay)
     EXPECT_FALSE(schedule.DelayedChangeTimer().isActive());
     EXPECT_EQ(desktop.AppliedWallpapers().size(), 1u);
     EXPECT_EQ(state.NextChangeDate, ShortDateText(clock.Today().addDays(1)));
-    EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("Date")), state.NextChangeDate);
-    EXPECT_EQ(store.GetSetting(kApplicationName, kDesktopSection, QStringLiteral("Background")), QStringLiteral("0 0 0"));
+    EXPECT_EQ(store.GetSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kDate), state.NextChangeDate);
+    EXPECT_EQ(store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackground),
+              QStringLiteral("0 0 0"));
     EXPECT_EQ(sound.Played().size(), 1u);
 
     // A second start the same day.
@@ -222,8 +226,8 @@ TEST_F(ScheduleTest, StartAppliesThePictureShownAndSavesEverything)
     EXPECT_EQ(state.CurrentIndex, 2);
     EXPECT_FALSE(state.PendingApply);
     EXPECT_EQ(trayShown, 1);
-    EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("Current")),
-              NumberText(library.Records()[1].Order));
+    EXPECT_EQ(store.GetSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kCurrent),
+              PaddedNumberText(library.Records()[1].Order));
 }
 
 }  // namespace
