@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/raster/PictureBox.h"
+#include "platform/widgets/PictureBox.h"
 #include "platform/raster/Raster.h"
 #include "screensaver/ScreenSaver.h"
 

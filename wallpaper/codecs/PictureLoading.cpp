@@ -9,8 +9,9 @@
 #include "platform/imageio/PictureLoader.h"
 #include "platform/raster/PictureSurface.h"
 #include "platform/ui/Ui.h"
+#include "wallpaper/codecs/GifControlView.h"
+#include "wallpaper/codecs/GifPlayer.h"
 #include "wallpaper/codecs/StdPNG.h"
-#include "wallpaper/codecs/ucGIF.h"
 
 namespace pellimore {
 
@@ -173,53 +174,57 @@ bool IsTransparentGif(const QString &path, Ui &ui)
     return IsTransparentGifData(ReadWholeFile(path), ui);
 }
 
-bool ShowAnimatedPreview(ucGIF &control, const AnimatedPreviewGeometry &geometry, const QString &path,
+bool ShowAnimatedPreview(GifControlView &control, const AnimatedPreviewGeometry &geometry, const QString &path,
                          ColorRef backColor)
 {
-    control.move(geometry.previewButton.left(), control.y());
-    control.hide();
-    control.SetAutoSize(true);
-    control.SetgifMinFrameDelay(kPreviewMinFrameDelay);
-    control.RemoveCustomBkgDC();
-    control.SetBackColor(backColor);
-    if (!control.LoadGIF(path))
+    GifPlayer &player = control.Player();
+    control.MoveTo(QPoint(geometry.previewButton.left(), control.Geometry().y()));
+    control.SetShown(false);
+    player.SetAutoSize(true);
+    player.SetgifMinFrameDelay(kPreviewMinFrameDelay);
+    player.RemoveCustomBkgDC();
+    player.SetBackColor(backColor);
+    if (!player.LoadGIF(path))
         return false;
-    control.SetAnimate(true);
+    player.SetAnimate(true);
 
     const QRect thumb = geometry.thumbnail;
+    const QRect loaded = control.Geometry();
     if (thumb.width() > 0 && thumb.height() > 0 &&
-        (control.width() > thumb.width() || control.height() > thumb.height())) {
-        control.SetAnimate(false);
-        control.SetAutoSize(false);
-        control.SetStretch(1);
+        (loaded.width() > thumb.width() || loaded.height() > thumb.height())) {
+        player.SetAnimate(false);
+        player.SetAutoSize(false);
+        player.SetStretch(1);
+        const QRect shown = control.Geometry();
         int p = 0;
-        if (control.height() < control.width()) {
-            p = std::min(int(double(control.width()) / thumb.width() + 20), kWideCap);
+        if (shown.height() < shown.width()) {
+            p = std::min(int(double(shown.width()) / thumb.width() + 20), kWideCap);
             if (geometry.largeFonts)
                 p += kWideLargeFontExtra;
         } else {
-            p = std::min(int(double(control.height()) / thumb.height() + 20), kTallCap);
+            p = std::min(int(double(shown.height()) / thumb.height() + 20), kTallCap);
             if (geometry.largeFonts)
                 p += kTallLargeFontExtra;
         }
-        const int logicalWidth = control.gifLogicalWindowCx();
-        const int logicalHeight = control.gifLogicalWindowCy();
+        const int logicalWidth = player.gifLogicalWindowCx();
+        const int logicalHeight = player.gifLogicalWindowCy();
         int newWidth = int(std::lround(logicalWidth - p / 100.0 * logicalWidth));
         int newHeight = int(std::lround(logicalHeight - p / 100.0 * logicalHeight));
         bool canShrink = false;
         int borderWidth = 0;
-        control.ScaleLogWinToSize(newWidth, newHeight, canShrink, borderWidth);
+        player.ScaleLogWinToSize(newWidth, newHeight, canShrink, borderWidth);
         // The main window lays its controls out in twips; the control's size
         // goes there and back through the display's twips per pixel.
-        const double widthTwips = (control.BorderWidth() + newWidth) * geometry.twipsPerPixelX;
-        const double heightTwips = (control.BorderHeight() + newHeight) * geometry.twipsPerPixelY;
-        control.Move(control.x(), control.y(), int(std::lround(widthTwips / geometry.twipsPerPixelX)),
+        const double widthTwips = (player.BorderWidth() + newWidth) * geometry.twipsPerPixelX;
+        const double heightTwips = (player.BorderHeight() + newHeight) * geometry.twipsPerPixelY;
+        control.Move(shown.x(), shown.y(), int(std::lround(widthTwips / geometry.twipsPerPixelX)),
                      int(std::lround(heightTwips / geometry.twipsPerPixelY)));
-        control.SetAnimate(true);
+        player.SetAnimate(true);
     }
-    control.move(thumb.left() + thumb.width() / 2 - control.width() / 2, control.y());
-    control.SetBorderStyle(1);
-    control.show();
+    const QRect placed = control.Geometry();
+    control.MoveTo(QPoint(thumb.left() + thumb.width() / 2 - placed.width() / 2, placed.y()));
+    player.SetBorderStyle(1);
+    control.SetShown(true);
     return true;
 }
 

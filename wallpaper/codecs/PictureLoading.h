@@ -17,10 +17,10 @@
 
 namespace pellimore {
 
+class GifControlView;
 class PictureSurface;
 class StdPNG;
 class Ui;
-class ucGIF;
 
 // A picture file that cannot be read (missing, locked): the inspection does
 // not handle it; it reaches the caller's error handling.
@@ -83,7 +83,7 @@ struct AnimatedPreviewGeometry {
 // ratio when it is larger than the thumbnail, centred over the thumbnail with
 // a single-line border. False (and the control stays hidden) when the control
 // cannot load the file.
-bool ShowAnimatedPreview(ucGIF &control, const AnimatedPreviewGeometry &geometry, const QString &path,
+bool ShowAnimatedPreview(GifControlView &control, const AnimatedPreviewGeometry &geometry, const QString &path,
                          ColorRef backColor);
 
 // The flags one current picture shares with the rendering of the wallpaper.

@@ -1,11 +1,10 @@
 // The picture surface: clear, persistent picture, painting, lines and boxes in
-// every draw mode, text and scale units, and the widget that shows it.
+// every draw mode, text and scale units.
 #include <gtest/gtest.h>
 
 #include <QFont>
 #include <QImage>
 
-#include "platform/raster/PictureBox.h"
 #include "platform/raster/PictureSurface.h"
 
 using namespace pellimore;
@@ -229,20 +228,4 @@ TEST(PictureSurface, PrintAdvancesLikeAPictureBox)
     EXPECT_EQ(inkIn(0, 200, 5 + lineHeight + 1, 5 + 2 * lineHeight), 0);
     EXPECT_GT(inkIn(0, 60, 5 + 2 * lineHeight, 5 + 3 * lineHeight), 0);
     EXPECT_EQ(PixelAlpha(s.Image().At(35, 12)), 255);
-}
-
-TEST(PictureBox, ShowsTheSurfaceAfterRefresh)
-{
-    PictureSurface s(16, 8);
-    s.SetBackColor(kBlue);
-    s.Move(3, 4);
-    PictureBox box(s);
-    EXPECT_EQ(box.geometry(), QRect(3, 4, 16, 8));
-    s.Line(0, 0, 16, 0, kYellow);
-    s.Resize(20, 8);
-    box.Refresh();
-    EXPECT_EQ(box.size(), QSize(20, 8));
-    const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 255, 0));
-    EXPECT_EQ(shown.pixel(5, 5), qRgb(0, 0, 255));
 }

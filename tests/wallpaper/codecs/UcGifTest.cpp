@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 
 #include "tests/wallpaper/codecs/GifTestFiles.h"
-#include "wallpaper/codecs/ucGIF.h"
+#include "wallpaper/codecs/widgets/ucGIF.h"
 
 namespace pellimore {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/raster/PictureBox.h"
+#include "platform/widgets/PictureBox.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "wallpaper/codecs/ucGIF.h"
+#include "wallpaper/codecs/widgets/ucGIF.h"
 
 #include <QImage>
 #include <QPaintEvent>

@@ -3,16 +3,18 @@
 // ucGIF: the animated GIF control. A thin widget over GifPlayer, which does
 // the reading, drawing and timing; the widget shows the player's canvas
 // inside its border, follows the player's size when AutoSize is on, and
-// passes its own size changes to the player.
+// passes its own size changes to the player. Logic lays it out through
+// GifControlView.
 
 #include <QWidget>
 
+#include "wallpaper/codecs/GifControlView.h"
 #include "wallpaper/codecs/GifPlayer.h"
 #include "wallpaper/codecs/GifProperties.h"
 
 namespace pellimore {
 
-class ucGIF : public QWidget {
+class ucGIF : public QWidget, public GifControlView {
     Q_OBJECT
 
 public:
@@ -22,7 +24,7 @@ public:
     explicit ucGIF(QWidget *parent = nullptr);
     ~ucGIF() override;
 
-    GifPlayer &Player() { return player_; }
+    GifPlayer &Player() override { return player_; }
     const GifPlayer &Player() const { return player_; }
 
     bool LoadGIF(const QString &gifFileName) { return player_.LoadGIF(gifFileName); }
@@ -71,7 +73,10 @@ public:
     QWidget *hwnd() { return this; }
     // Moves and sizes the control (in its parent's pixels); the player takes
     // the new size at once, also while the control is hidden.
-    void Move(int left, int top, int width, int height);
+    void Move(int left, int top, int width, int height) override;
+    QRect Geometry() const override { return geometry(); }
+    void MoveTo(QPoint topLeft) override { move(topLeft); }
+    void SetShown(bool shown) override { setVisible(shown); }
 
     bool RemoveFrame(int index, bool &bLogWindowResized) { return player_.RemoveFrame(index, bLogWindowResized); }
     bool MoveFrame(int index, int newIndex) { return player_.MoveFrame(index, newIndex); }
