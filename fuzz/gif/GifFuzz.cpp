@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/colors/ClassicSystemColors.h"
 #include "platform/ui/NullUi.h"
 #include "wallpaper/codecs/GifPlayer.h"
 #include "wallpaper/codecs/GifProperties.h"
@@ -37,8 +38,9 @@ bool SmallEnough(int64_t width, int64_t height)
 // the data's last byte.
 void Play(pellimore::GifFile &&gif, uint8_t knobs)
 {
+    static const pellimore::ClassicSystemColors sysColors;
     pellimore::GifPlayer player;
-    player.SetSystemColorResolver([](pellimore::ColorRef) { return pellimore::ColorRef(0x808080); });
+    player.SetSystemColors(sysColors);
     player.SetBackColor(0x123456);
     player.SetBorderStyle(knobs & 3);
     if (knobs & 0x04) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/colors/ClassicSystemColors.h"
 #include "platform/raster/DeviceContext.h"
 #include "platform/ui/NullUi.h"
 #include "wallpaper/codecs/StdPNG.h"
@@ -48,7 +49,8 @@ StdPNG::Options FuzzOptions()
 {
     StdPNG::Options options;
     options.screenSize = QSize(1024, 768);
-    options.systemColor = [](int index) { return ColorRef(index * 0x010203); };
+    static const ClassicSystemColors sysColors;
+    options.systemColors = &sysColors;
     options.limits.maxPixels = int64_t(1) << 22;  // keeps each run small; the checks are the same
     return options;
 }

@@ -2,18 +2,18 @@
 // OUT.pam: paints a designer gradient background of W x H pixels as the
 // Combine Pictures window does (KIND 0 Horizontal, 1 Vertical, 2 Sphere,
 // 3 Diagonal; colours as decimal COLORREF values, system colour references
-// resolved with the default scheme) and writes it as PAM.
+// resolved with the classic scheme) and writes it as PAM.
 #include <QTextStream>
 
 #include <optional>
 
+#include "platform/colors/ClassicSystemColors.h"
 #include "platform/ui/ConsoleUi.h"
 #include "platform/imageio/Pam.h"
 #include "platform/raster/PictureSurface.h"
 #include "platform/ui/Ui.h"
 #include "tools/wptool/Commands.h"
 #include "wallpaper/designer/GraphicsGradients.h"
-#include "wallpaper/designer/SystemColors.h"
 #include "wallpaper/designer/modGradients.h"
 
 namespace {
@@ -38,6 +38,7 @@ int GradientCommand(const QStringList &args)
         err << "usage: wptool gradient KIND W H START END [--reverse] [--to-center] [--back COLOR] OUT.pam\n";
         return 2;
     };
+    const ClassicSystemColors sysColors;
     bool reverse = false;
     bool toCenter = false;
     ColorRef back = 0xFFFFFF;
@@ -51,7 +52,7 @@ int GradientCommand(const QStringList &args)
             const std::optional<ColorRef> color = ParseColor(args[++i]);
             if (!color)
                 return usage();
-            back = ResolveSysColor(*color, DefaultSysColor);
+            back = sysColors.Resolve(*color);
         } else {
             values << args[i];
         }
@@ -72,7 +73,7 @@ int GradientCommand(const QStringList &args)
     }
 
     ConsoleUi ui;
-    modGradients gradients(ui, DefaultSysColor);
+    modGradients gradients(ui, sysColors);
     gradients.SetStartColor(*start);
     gradients.SetEndColor(*end);
     gradients.SetAngle(GradientAngle(kind, reverse));

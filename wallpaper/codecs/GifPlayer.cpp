@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QPalette>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -20,36 +18,6 @@ namespace {
 constexpr int kMinimumFrameDelay = 5;
 constexpr int kStartInterval = 1;
 constexpr int kMaxTemporaryNames = 10000;
-
-// The classic default system colours, for indices the palette does not cover.
-constexpr ColorRef kClassicSystemColors[] = {
-    0xC8D0D4, 0x000000, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-    0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-    0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-    0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xFF6633, 0xC8D0D4,
-};
-
-ColorRef FromQColor(const QColor &color) { return Rgb(uint8_t(color.red()), uint8_t(color.green()), uint8_t(color.blue())); }
-
-ColorRef PaletteSystemColor(ColorRef reference)
-{
-    const int index = int(reference & 0xFF);
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        const QPalette palette = QGuiApplication::palette();
-        switch (index) {
-        case 5: return FromQColor(palette.color(QPalette::Base));             // window
-        case 8: return FromQColor(palette.color(QPalette::Text));             // window text
-        case 13: return FromQColor(palette.color(QPalette::Highlight));
-        case 14: return FromQColor(palette.color(QPalette::HighlightedText));
-        case 15: return FromQColor(palette.color(QPalette::Button));          // button face
-        case 18: return FromQColor(palette.color(QPalette::ButtonText));
-        default: break;
-        }
-    }
-    if (index < int(std::size(kClassicSystemColors)))
-        return kClassicSystemColors[index];
-    return 0;
-}
 
 Bitmap AllocateBitmap(QSize size)
 {
@@ -73,18 +41,6 @@ GifPlayer::GifPlayer(QObject *parent) : QObject(parent)
 GifPlayer::~GifPlayer()
 {
     UnloadGIF(true);
-}
-
-void GifPlayer::SetSystemColorResolver(std::function<ColorRef(ColorRef)> resolver)
-{
-    systemColor_ = std::move(resolver);
-}
-
-ColorRef GifPlayer::ResolveColor(ColorRef color) const
-{
-    if (!IsSystemColor(color))
-        return color & 0xFFFFFF;
-    return (systemColor_ ? systemColor_(color) : PaletteSystemColor(color)) & 0xFFFFFF;
 }
 
 // --- loading ---------------------------------------------------------------------

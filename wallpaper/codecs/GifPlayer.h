@@ -13,9 +13,9 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <optional>
 
+#include "platform/colors/DesktopSystemColors.h"
 #include "platform/raster/Bitmap.h"
 #include "wallpaper/codecs/GifReader.h"
 
@@ -36,10 +36,11 @@ public:
     explicit GifPlayer(QObject *parent = nullptr);
     ~GifPlayer() override;
 
-    // Resolves a system-colour reference (top bit set); by default the
-    // application palette stands in for the classic system colours.
-    void SetSystemColorResolver(std::function<ColorRef(ColorRef)> resolver);
-    ColorRef ResolveColor(ColorRef color) const;
+    // The system colours that references (top bit set) resolve to; they must
+    // outlive the player. By default the desktop's, without its background.
+    void SetSystemColors(const SystemColors &colors) { systemColors_ = &colors; }
+    // The plain colour of a colour or a system-colour reference.
+    ColorRef ResolveColor(ColorRef color) const { return systemColors_->ToRgb(color); }
 
     // --- loading ---------------------------------------------------------------
     // Reads the GIF; on success the previous GIF is unloaded, gifMaxLoops
@@ -195,7 +196,8 @@ private:
     QString lastLoadError_;
     bool deleteOnUnload_ = false;
     QString temporaryFolder_;
-    std::function<ColorRef(ColorRef)> systemColor_;
+    DesktopSystemColors desktopColors_;
+    const SystemColors *systemColors_ = &desktopColors_;
 
     QTimer timer_;
     bool animating_ = false;

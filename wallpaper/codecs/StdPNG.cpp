@@ -1,7 +1,6 @@
 #include "wallpaper/codecs/StdPNG.h"
 
 #include <QGuiApplication>
-#include <QPalette>
 #include <QScreen>
 
 #include "platform/raster/Raster.h"
@@ -12,34 +11,14 @@
 
 namespace pellimore {
 
-namespace {
-
-// Stands in for the system colour table when the host gives no resolver: the
-// classic indices mapped onto the application palette.
-ColorRef PaletteSystemColor(int index)
-{
-    QPalette::ColorRole role = QPalette::Window;
-    switch (index) {
-    case 5: role = QPalette::Base; break;              // window
-    case 8: role = QPalette::Text; break;              // window text
-    case 13: role = QPalette::Highlight; break;        // highlight
-    case 14: role = QPalette::HighlightedText; break;  // highlighted text
-    case 15: role = QPalette::Button; break;           // button face
-    case 18: role = QPalette::ButtonText; break;       // button text
-    case 23: role = QPalette::ToolTipText; break;      // tool tip text
-    case 24: role = QPalette::ToolTipBase; break;      // tool tip background
-    default: break;
-    }
-    const QColor c = QGuiApplication::palette().color(role);
-    return Rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
-}
-
-}  // namespace
-
 StdPNG::StdPNG(Ui &ui) : StdPNG(ui, Options{}) {}
 
 StdPNG::StdPNG(Ui &ui, Options options)
-    : ui_(ui), options_(std::move(options)), zlib_(options_.zlibLibrary), data_(std::make_unique<stdPNGdata>())
+    : ui_(ui),
+      options_(std::move(options)),
+      systemColors_(options_.systemColors ? *options_.systemColors : desktopColors_),
+      zlib_(options_.zlibLibrary),
+      data_(std::make_unique<stdPNGdata>())
 {
 }
 
@@ -78,11 +57,7 @@ bool StdPNG::Fail(const char *text, const char *title)
 
 ColorRef StdPNG::ResolveColor(int32_t style) const
 {
-    if (style >= 0)
-        return ColorRef(style) & 0xFFFFFFu;
-    const int index = style & 0xFF;
-    const ColorRef c = options_.systemColor ? options_.systemColor(index) : PaletteSystemColor(index);
-    return c & 0xFFFFFFu;
+    return systemColors_.ToRgb(ColorRef(style));
 }
 
 QSize StdPNG::ScreenSize() const

@@ -23,6 +23,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/colors/DesktopSystemColors.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/DeviceContext.h"
 #include "wallpaper/codecs/png/PngChunks.h"
@@ -74,9 +75,10 @@ public:
     struct Options {
         // The zlib shared library to bind.
         QString zlibLibrary = QString::fromLatin1(png::kDefaultZlibLibrary);
-        // Resolves a system-colour index (TransparentStyle values with the top
-        // bit set); by default the application palette stands in.
-        std::function<ColorRef(int index)> systemColor;
+        // Resolves system-colour references (TransparentStyle values with the
+        // top bit set); must outlive the decoder. By default the desktop's
+        // colours, without the desktop background.
+        const SystemColors *systemColors = nullptr;
         // The screen whose area decides whether progressive display is worth
         // while; by default the primary screen.
         std::optional<QSize> screenSize;
@@ -165,6 +167,8 @@ private:
 
     Ui &ui_;
     Options options_;
+    DesktopSystemColors desktopColors_;
+    const SystemColors &systemColors_;
     png::ZlibLibrary zlib_;
     bool librariesChecked_ = false;
     uint16_t state_ = 0;

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "platform/ProgramNames.h"
+#include "platform/colors/SystemColors.h"
 #include "platform/raster/DeviceContext.h"
 #include "platform/raster/PictureSurface.h"
 #include "platform/ui/Ui.h"
@@ -87,11 +88,11 @@ bool BothBeyondFarEdge(const QPoint &a, const QPoint &b, const SweepStart &start
 
 }  // namespace
 
-modGradients::modGradients(Ui &ui, SysColorSource sysColors) : ui_(ui), sysColors_(std::move(sysColors)) {}
+modGradients::modGradients(Ui &ui, const SystemColors &sysColors) : ui_(ui), sysColors_(sysColors) {}
 
-void modGradients::SetStartColor(ColorRef color) { startColor_ = ResolveSysColor(color, sysColors_); }
+void modGradients::SetStartColor(ColorRef color) { startColor_ = sysColors_.Resolve(color); }
 
-void modGradients::SetEndColor(ColorRef color) { endColor_ = ResolveSysColor(color, sysColors_); }
+void modGradients::SetEndColor(ColorRef color) { endColor_ = sysColors_.Resolve(color); }
 
 void modGradients::SetAngle(float degrees) { angle_ = NormaliseDegrees(degrees); }
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/raster/Bitmap.h"
-#include "wallpaper/designer/SystemColors.h"
 
 namespace pellimore {
 
 class DeviceContext;
 class PictureSurface;
+class SystemColors;
 class Ui;
 
 // A point of the sweep geometry, in single precision like the state it comes
@@ -28,8 +28,8 @@ struct SinglePoint {
 class modGradients {
 public:
     // ui shows the routine's error messages; sysColors resolves system colour
-    // references (DefaultSysColor when empty).
-    explicit modGradients(Ui &ui, SysColorSource sysColors = {});
+    // references. Both must outlive the object.
+    modGradients(Ui &ui, const SystemColors &sysColors);
 
     // Store a colour; a system colour reference is resolved at once.
     void SetStartColor(ColorRef color);
@@ -71,7 +71,7 @@ public:
 
 private:
     Ui &ui_;
-    SysColorSource sysColors_;
+    const SystemColors &sysColors_;
     ColorRef startColor_ = 0xFFFFFF;
     ColorRef endColor_ = 0;
     float angle_ = 0;

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "tests/support/FixedSystemColors.h"
 #include "tests/wallpaper/codecs/GifTestFiles.h"
 #include "wallpaper/codecs/GifPlayer.h"
 
@@ -92,6 +93,23 @@ TEST(GifDrawing, ATransparentFirstFrameShowsTheBackColour)
     player.ShowFrame(1);
     EXPECT_EQ(player.gifTransparencyState(), GifPlayer::kAllTransparent);
     EXPECT_EQ(Pixels(player.Canvas()), (std::vector<Pixel>{MakePixel(0, 0, 255), R}));
+}
+
+TEST(GifDrawing, SystemColourReferencesTakeTheColoursThePlayerIsGiven)
+{
+    const test::FixedSystemColors sysColors([](int index) { return index == 15 ? Rgb(7, 8, 9) : Rgb(1, 1, 1); });
+    GifPlayer player;
+    player.SetSystemColors(sysColors);
+    ASSERT_TRUE(player.LoadGIF(GifBuilder(2, 1).GlobalTable(kFour, 3).Control(0, 0, 0).Image(0, 0, 2, 1, {0, 1})
+                                   .Trailer().Write("button-face.gif")));
+    // The default BackColor is the button face.
+    player.ShowFrame(1);
+    EXPECT_EQ(player.WindowColor(), Rgb(7, 8, 9));
+    EXPECT_EQ(Pixels(player.Canvas()), (std::vector<Pixel>{MakePixel(7, 8, 9), R}));
+    // A reference to an index that names no system colour is black.
+    player.SetBackColor(0x80000040);
+    player.ShowFrame(1);
+    EXPECT_EQ(Pixels(player.Canvas()), (std::vector<Pixel>{K, R}));
 }
 
 TEST(GifDrawing, ScaledFramesAreStretchedByEitherMethod)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/raster/DeviceContext.h"
+#include "tests/support/FixedSystemColors.h"
 #include "tests/wallpaper/codecs/StdPngFixture.h"
 
 using namespace pellimore;
@@ -99,17 +100,14 @@ TEST_F(StdPngTest, ColourStylesFlattenOntoThatColour)
     ASSERT_TRUE(Load(RgbaPng(1, 1, {0, 0, 0, 0})));
     EXPECT_EQ(At(0, 0), MakePixel(0, 0, 200));
     // System colours go through the resolver.
+    const FixedSystemColors sysColors([](int) { return Rgb(1, 2, 3); });
     StdPNG::Options options;
-    std::vector<int> asked;
-    options.systemColor = [&](int index) {
-        asked.push_back(index);
-        return Rgb(1, 2, 3);
-    };
+    options.systemColors = &sysColors;
     StdPNG system(ui, options);
     system.SetTransparentStyle(int32_t(0x80000005u));
     ASSERT_TRUE(system.LoadFile(WriteTestFile("sys.png", RgbaPng(1, 1, {0, 0, 0, 0}))));
     EXPECT_EQ(system.Handle()->At(0, 0), MakePixel(1, 2, 3));
-    EXPECT_EQ(asked, std::vector<int>{5});
+    EXPECT_EQ(sysColors.Asked(), std::vector<int>{5});
     // Opaque images get no background at all.
     ASSERT_TRUE(Load(SmallRgb()));
     EXPECT_EQ(png.BitCount_BMP(), 24);

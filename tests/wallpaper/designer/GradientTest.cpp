@@ -5,12 +5,15 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/colors/ClassicSystemColors.h"
 #include "platform/raster/PictureSurface.h"
+#include "tests/support/FixedSystemColors.h"
 #include "tests/support/ScriptedUi.h"
 #include "wallpaper/designer/GraphicsGradients.h"
 #include "wallpaper/designer/modGradients.h"
 
 using namespace pellimore;
+using pellimore::test::FixedSystemColors;
 using pellimore::test::ScriptedUi;
 
 namespace {
@@ -31,7 +34,8 @@ int ColorDistance(ColorRef a, ColorRef b)
 class LinearGradientTest : public testing::Test {
 protected:
     ScriptedUi ui;
-    modGradients gradients{ui};
+    ClassicSystemColors sysColors;
+    modGradients gradients{ui, sysColors};
 };
 
 }  // namespace
@@ -167,14 +171,14 @@ TEST_F(LinearGradientTest, AnglesAreKeptInTheRangeOfOneTurn)
 
 TEST_F(LinearGradientTest, SystemColourReferencesAreResolvedWhenSet)
 {
-    modGradients withScheme(ui, [](int index) { return index == 5 ? ColorRef(0x123456) : ColorRef(0); });
+    const FixedSystemColors scheme([](int index) { return index == 5 ? ColorRef(0x123456) : ColorRef(0); });
+    modGradients withScheme(ui, scheme);
     withScheme.SetStartColor(0x80000005);
     EXPECT_EQ(withScheme.StartColor(), 0x123456u);
     withScheme.SetEndColor(0x80000005);
     EXPECT_EQ(withScheme.EndColor(), 0x123456u);
 
-    // Without a desktop service the default scheme answers: index 5 is the
-    // window background, white.
+    // The classic scheme: index 5 is the window background, white.
     gradients.SetStartColor(0x80000005);
     EXPECT_EQ(gradients.StartColor(), 0xFFFFFFu);
     // Index 25 and above name no system colour; plain colours stay as given.
@@ -216,7 +220,8 @@ namespace {
 class PaintGradientTest : public testing::Test {
 protected:
     ScriptedUi ui;
-    modGradients gradients{ui};
+    ClassicSystemColors sysColors;
+    modGradients gradients{ui, sysColors};
     GradientChannels channels = GradientChannels::FromColors(Rgb(255, 255, 0), Rgb(0, 0, 128));
 };
 
