@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "wallpaper/app/RealServices.h"
+#include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/ShellIntegration.h"
 
 using namespace pellimore;
