@@ -5,8 +5,10 @@
 #include <csignal>
 #include <unistd.h>
 
+#include "platform/ProgramNames.h"
 #include "platform/desktop/SessionDetect.h"
 #include "platform/desktop/X11Root.h"
+#include "platform/store/SettingsKeys.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/WallpaperInstaller.h"
 
@@ -28,7 +30,7 @@ std::unique_ptr<SystemDesktop> MakeSystemDesktop(const SettingsStore &store, Pro
 {
     const DesktopKind kind =
         ChooseDesktopKind(SessionEnvironment::FromProcess(),
-                          store.GetSetting(kApplicationName, kDesktopSection, QStringLiteral("Backend")),
+                          store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackend),
                           [] { return FindDesktopWindow(QString()); });
     return std::make_unique<SystemDesktop>(MakeDesktopBackend(kind, runner, SystemDesktop::DefaultRuntimeFolder()),
                                            StoredDesktopColor(store), SystemDesktop::DefaultCacheFolder());

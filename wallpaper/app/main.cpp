@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include "platform/ProgramNames.h"
 #include "wallpaper/app/RealServices.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/ShellIntegration.h"

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/clock/Clock.h"
 #include "platform/imageio/PictureLoader.h"
 #include "platform/ui/Ui.h"

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "platform/ProgramNames.h"
 #include "platform/clock/Clock.h"
 #include "platform/shell/PathHelpers.h"
 #include "platform/store/SettingsKeys.h"

@@ -5,18 +5,11 @@
 
 #include <optional>
 
-#include "platform/store/SettingsKeys.h"  // kept for the files being rewritten
-#include "platform/store/ValueText.h"    // kept for the files being rewritten
-
 namespace pellimore {
 
 class SettingsStore;
 class Clock;
 struct ChangerState;
-
-// kept for the files being rewritten
-inline const QString &kWallpaperSection = WallpaperKeys::kSection;
-inline QString NumberText(long long value) { return PaddedNumberText(value); }
 
 // Dates as stored: the system's short date form, always with a four-digit
 // year (a stored two-digit year reads as 2000-2099).

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include "platform/ProgramNames.h"  // kept for the files being rewritten
-
 namespace pellimore {
 
 class ShellFolders;

@@ -1,11 +1,12 @@
 #include "wallpaper/changer/StartUp.h"
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/help/HelpService.h"
 #include "platform/instance/InstanceChannel.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/ui/Ui.h"
-#include "wallpaper/changer/PathHelpers.h"
+#include "platform/shell/PathHelpers.h"
 #include "wallpaper/changer/ShellIntegration.h"
 
 namespace pellimore {

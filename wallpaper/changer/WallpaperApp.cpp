@@ -6,7 +6,7 @@
 #include "platform/help/HelpService.h"
 #include "platform/instance/InstanceChannel.h"
 #include "platform/shell/ShellFolders.h"
-#include "wallpaper/changer/PathHelpers.h"
+#include "platform/shell/PathHelpers.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/PictureViewModel.h"
 #include "wallpaper/changer/Schedule.h"

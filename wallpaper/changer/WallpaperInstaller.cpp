@@ -5,27 +5,21 @@
 #include <QStringList>
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/raster/ColorText.h"
+#include "platform/shell/PathHelpers.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/sound/SoundService.h"
+#include "platform/store/SettingsKeys.h"
 #include "platform/store/SettingsStore.h"
+#include "platform/store/ValueText.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/PathHelpers.h"
 #include "wallpaper/changer/PictureData.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
 
 namespace pellimore {
-
-namespace {
-
-const QString kTileValue = QStringLiteral("TileWallpaper");
-const QString kStyleValue = QStringLiteral("WallpaperStyle");
-const QString kWallpaperValue = QStringLiteral("Wallpaper");
-const QString kBackgroundValue = QStringLiteral("Background");
-
-}  // namespace
 
 InstallMethod InstallMethodFromSetting(int noActiveDesktop)
 {
@@ -57,8 +51,8 @@ bool WallpaperInstaller::Install(const WallpaperToInstall &wallpaper, const Pict
         SetDesktopColor(entry.BackColor & 0xFFFFFF);
     state_.CurrentIndex = state_.SelectedIndex + 1;
     state_.CurrentOrder = entry.Order;
-    WriteDesktopValue(kTileValue, NumberText(style_ == WallpaperStyle::Tiled ? 1 : 0));
-    WriteDesktopValue(kStyleValue, NumberText(style_ == WallpaperStyle::Stretched ? 2 : 0));
+    WriteDesktopValue(DesktopKeys::kTileWallpaper, PaddedNumberText(style_ == WallpaperStyle::Tiled ? 1 : 0));
+    WriteDesktopValue(DesktopKeys::kWallpaperStyle, PaddedNumberText(style_ == WallpaperStyle::Stretched ? 2 : 0));
 
     switch (method) {
     case InstallMethod::None:
@@ -86,7 +80,7 @@ bool WallpaperInstaller::InstallDirect(const QString &path, const Bitmap *pixels
     if (result.Ok()) {
         // Remembered like the system's own wallpaper value, for the re-apply
         // at log-in on desktops that forget it.
-        WriteDesktopValue(kWallpaperValue, QFileInfo(path).absoluteFilePath());
+        WriteDesktopValue(DesktopKeys::kWallpaper, QFileInfo(path).absoluteFilePath());
         return true;
     }
     if (error)
@@ -109,12 +103,12 @@ void WallpaperInstaller::SetDesktopColor(ColorRef color)
 
 void WallpaperInstaller::SaveDesktopColor()
 {
-    WriteDesktopValue(kBackgroundValue, RgbText(state_.DesktopColor));
+    WriteDesktopValue(DesktopKeys::kBackground, RgbText(state_.DesktopColor));
 }
 
 void WallpaperInstaller::WriteDesktopValue(const QString &valueName, const QString &text)
 {
-    platform_.store.SaveSetting(kApplicationName, kDesktopSection, valueName, text);
+    platform_.store.SaveSetting(kApplicationName, DesktopKeys::kSection, valueName, text);
 }
 
 void WallpaperInstaller::PlayChangeSound()
@@ -148,21 +142,21 @@ void WallpaperInstaller::DisableActiveDesktop()
 
 ColorRef StoredDesktopColor(const SettingsStore &store)
 {
-    return ParseRgbText(store.GetSetting(kApplicationName, kDesktopSection, kBackgroundValue)).value_or(0);
+    return ParseRgbText(store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackground)).value_or(0);
 }
 
 DesktopResult ReapplyStoredWallpaper(const SettingsStore &store, DesktopService &desktop)
 {
-    const QString path = store.GetSetting(kApplicationName, kDesktopSection, kWallpaperValue);
+    const QString path = store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kWallpaper);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return DesktopResult::Failure(QStringLiteral("no stored wallpaper to show again"));
     if (const std::optional<ColorRef> color =
-            ParseRgbText(store.GetSetting(kApplicationName, kDesktopSection, kBackgroundValue)))
+            ParseRgbText(store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackground)))
         desktop.SetBackgroundColor(*color);
     WallpaperStyle style = WallpaperStyle::Centered;
-    if (store.GetSetting(kApplicationName, kDesktopSection, kTileValue).trimmed() == QLatin1String("1"))
+    if (store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kTileWallpaper).trimmed() == QLatin1String("1"))
         style = WallpaperStyle::Tiled;
-    else if (store.GetSetting(kApplicationName, kDesktopSection, kStyleValue).trimmed() == QLatin1String("2"))
+    else if (store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kWallpaperStyle).trimmed() == QLatin1String("2"))
         style = WallpaperStyle::Stretched;
     return desktop.SetWallpaper(path, style);
 }

@@ -14,7 +14,6 @@ struct PictureRecord;
 class SettingsStore;
 class SoundService;
 
-inline const QString kDesktopSection = QStringLiteral("Desktop");
 inline const QString kChangeSoundName = QStringLiteral("pellimore.wav");
 inline const QString kActiveDesktopTitle = QStringLiteral("Active Desktop Unavailable");
 inline const QString kActiveDesktopText = QStringLiteral("Unable to use Active Desktop, changing settings.");

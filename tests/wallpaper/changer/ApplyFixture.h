@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
+#include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
@@ -67,7 +69,7 @@ protected:
     }
     QString DesktopValue(const QString &key) const
     {
-        return store.GetSetting(kApplicationName, kDesktopSection, key, QStringLiteral("<none>"));
+        return store.GetSetting(kApplicationName, DesktopKeys::kSection, key, QStringLiteral("<none>"));
     }
 
     QTemporaryDir folder;

@@ -14,9 +14,11 @@
 
 #include <unistd.h>
 
+#include "platform/ProgramNames.h"
 #include "platform/desktop/X11Root.h"
 #include "platform/raster/Raster.h"
 #include "platform/store/IniSettingsStore.h"
+#include "platform/store/SettingsKeys.h"
 #include "tests/support/TempHome.h"
 #include "wallpaper/changer/PictureData.h"
 #include "wallpaper/changer/Settings.h"
@@ -68,7 +70,7 @@ protected:
         data.write(FormatPictureData(records));
         data.close();
         IniSettingsStore store;
-        const QString section = kWallpaperSection;
+        const QString section = WallpaperKeys::kSection;
         store.SaveSetting(kApplicationName, section, QStringLiteral("Folder"), folder_.path());
         store.SaveSetting(kApplicationName, section, QStringLiteral("Startup"), QStringLiteral(" 1"));
         store.SaveSetting(kApplicationName, section, QStringLiteral("Current"), QStringLiteral(" 1"));
@@ -122,7 +124,7 @@ TEST_F(NextCommandTest, CentredPictureOverItsColour)
     // The settings moved on: "b.bmp" is current, and the desktop values say how
     // to show it again at the next log-in.
     IniSettingsStore store;
-    EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("Current")), QStringLiteral(" 2"));
+    EXPECT_EQ(store.GetSetting(kApplicationName, WallpaperKeys::kSection, QStringLiteral("Current")), QStringLiteral(" 2"));
     EXPECT_EQ(store.GetSetting(kApplicationName, QStringLiteral("Desktop"), QStringLiteral("Background")),
               QStringLiteral("0 128 255"));
 }
@@ -222,8 +224,8 @@ TEST_F(NextCommandTest, OnePictureFailsWithAReason)
 {
     ASSERT_TRUE(Pattern(30, 20).save(folder_.filePath(QStringLiteral("only.bmp")), "BMP"));
     IniSettingsStore store;
-    store.SaveSetting(kApplicationName, kWallpaperSection, QStringLiteral("Folder"), folder_.path());
-    store.SaveSetting(kApplicationName, kWallpaperSection, QStringLiteral("Startup"), QStringLiteral(" 1"));
+    store.SaveSetting(kApplicationName, WallpaperKeys::kSection, QStringLiteral("Folder"), folder_.path());
+    store.SaveSetting(kApplicationName, WallpaperKeys::kSection, QStringLiteral("Startup"), QStringLiteral(" 1"));
     QString output;
     EXPECT_NE(RunNext(&output), 0);
     EXPECT_TRUE(output.contains(QStringLiteral("only one wallpaper picture"))) << output.toStdString();

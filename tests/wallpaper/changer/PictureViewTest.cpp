@@ -1,6 +1,8 @@
 // Rendering a picture against a 1024 x 768 desktop: canvas sizes, the drawn
 // rectangle and its margin, the thumbnail, the desktop values and the failure
 // paths of the desktop and the animated desktop.
+#include "platform/ProgramNames.h"
+#include "platform/store/SettingsKeys.h"
 #include "tests/wallpaper/changer/ApplyFixture.h"
 
 #include "platform/imageio/PictureLoader.h"
@@ -202,7 +204,7 @@ TEST_F(PictureViewTest, AnimatedDesktopFailureSwitchesToTheDirectMethodForGood)
     EXPECT_EQ(state.NoActiveDesktop, 1);
     EXPECT_FALSE(state.ActiveDesktopFailed);
     EXPECT_FALSE(installer.ActiveDesktopMenuEnabled());
-    EXPECT_EQ(store.GetSetting(kApplicationName, kWallpaperSection, QStringLiteral("AD")), QStringLiteral(" 1"));
+    EXPECT_EQ(store.GetSetting(kApplicationName, WallpaperKeys::kSection, QStringLiteral("AD")), QStringLiteral(" 1"));
     // The animated picture itself goes to the desktop.
     EXPECT_EQ(desktop.AppliedWallpapers().back().path, folder.filePath(QStringLiteral("p.bmp")));
 }

@@ -1,5 +1,6 @@
 // The schedule with a fixed clock and a scripted random source, over real
 // picture files and the real settings file.
+#include "platform/ProgramNames.h"
 #include "tests/wallpaper/changer/ApplyFixture.h"
 
 #include <QFile>

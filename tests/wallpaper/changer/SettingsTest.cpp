@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include "platform/ProgramNames.h"
 #include "platform/store/IniSettingsStore.h"
 #include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"

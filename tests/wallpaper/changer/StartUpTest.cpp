@@ -14,7 +14,7 @@
 #include "tests/support/ScriptedRandom.h"
 #include "tests/support/ScriptedUi.h"
 #include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/PathHelpers.h"
+#include "platform/shell/PathHelpers.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
 #include "wallpaper/changer/StartUp.h"

@@ -10,9 +10,11 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "platform/ProgramNames.h"
 #include "platform/instance/InstanceChannel.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/store/IniSettingsStore.h"
+#include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
@@ -83,8 +85,8 @@ protected:
     static QString AutostartFolder() { return QDir::homePath() + "/.config/autostart"; }
     static QString DocumentsCopy() { return QDir::homePath() + "/Documents/Wallpaper Pellimore"; }
     static QString Pictures() { return QDir::homePath() + "/pictures"; }
-    QString Setting(const QString &key) const { return store.GetSetting(kApplicationName, kWallpaperSection, key); }
-    void Store(const QString &key, const QString &value) { store.SaveSetting(kApplicationName, kWallpaperSection, key, value); }
+    QString Setting(const QString &key) const { return store.GetSetting(kApplicationName, WallpaperKeys::kSection, key); }
+    void Store(const QString &key, const QString &value) { store.SaveSetting(kApplicationName, WallpaperKeys::kSection, key, value); }
 
     static void WritePicture(const QString &name, int width, int height, const char *format)
     {
@@ -185,7 +187,7 @@ TEST_F(WallpaperAppTest, AutorunWithADueChangeHidesTheWindowAndChangesThirtySeco
     EXPECT_EQ(desktop.AppliedWallpapers()[0].picture.Width(), 1024) << "big.jpg, fitted";
     EXPECT_EQ(Setting("Current"), " 2");
     EXPECT_EQ(Setting("Date"), ShortDateText(clock.Today().addDays(1)));
-    EXPECT_EQ(store.GetSetting(kApplicationName, kDesktopSection, "Background"), "128 128 128");
+    EXPECT_EQ(store.GetSetting(kApplicationName, DesktopKeys::kSection, "Background"), "128 128 128");
 }
 
 TEST_F(WallpaperAppTest, AutorunWithNoChangeDueLeavesTheDesktopAlone)

@@ -1,4 +1,0 @@
-#pragma once
-
-// kept for the files being rewritten
-#include "platform/shell/PathHelpers.h"
