@@ -35,7 +35,7 @@ struct ChangerState {
     int SelectedIndex = -1;        // 0-based list position the program works on; -1 none selected
     int CurrentIndex = 0;          // 1-based list number of the current picture; 0 none
 
-    // The desktop and the picture last analysed (see DesktopApply).
+    // The desktop and the picture last analysed (see PictureViewModel).
     int DesktopWidth = 0;          // primary screen, device pixels
     int DesktopHeight = 0;
     bool LargeFonts = false;       // the screen is not 96 DPI

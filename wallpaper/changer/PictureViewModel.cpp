@@ -89,11 +89,12 @@ void PictureViewModel::ClearPictures()
     state_.PendingApply = false;
 }
 
-void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &thumbnail)
+void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &source, PictureSurface &effect,
+                                      PictureSurface &thumbnail)
 {
     if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
         MeasureDesktop();
-    const int W = picSource_.Width(), H = picSource_.Height();
+    const int W = source.Width(), H = source.Height();
     const int DW = state_.DesktopWidth, DH = state_.DesktopHeight;
     const bool main = window == AnalysisWindow::Main;
     const bool centeredChosen = styles_.chosen == 0;
@@ -136,22 +137,22 @@ void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &thu
     }
     analysis_.sizeLabel = QStringLiteral("Image = %1 x %2").arg(W).arg(H);
 
-    const PictureSurface *source = &picSource_;
+    const PictureSurface *shown = &source;
     if (main && state_.LargerThanDesktop) {
-        FitToDesktop(picSource_, picEffect_);
-        source = (state_.LargeFonts || DW <= 800) ? &picSource_ : &picEffect_;
+        FitToDesktop(source, effect);
+        shown = (state_.LargeFonts || DW <= 800) ? &source : &effect;
     } else {
-        if (main && gifFlags_.gifNeedsBackground)
+        if (main && gifFlags_.gifNeedsBackground && &source == &picSource_)
             LayGifOverColor();
         if (!main && analysis_.DesignerFit) {
-            FitToDesktop(picSource_, picEffect_);
-            source = &picEffect_;
+            FitToDesktop(source, effect);
+            shown = &effect;
         }
     }
-    DrawThumbnail(window, *source, thumbnail);
+    DrawThumbnail(*shown, effect, thumbnail);
 }
 
-void PictureViewModel::DrawThumbnail(AnalysisWindow, const PictureSurface &source, PictureSurface &thumbnail,
+void PictureViewModel::DrawThumbnail(const PictureSurface &source, PictureSurface &effect, PictureSurface &thumbnail,
                                      bool isComboThumbnail)
 {
     if (!isComboThumbnail)
@@ -170,11 +171,11 @@ void PictureViewModel::DrawThumbnail(AnalysisWindow, const PictureSurface &sourc
     const int w = std::max(1, ScaledPixels(W, f));
     const int h = std::max(1, ScaledPixels(H, f));
 
-    // The source may be picEffect itself, which is about to be resized: draw
-    // from a copy of what it shows now.
+    // The source may be the effect surface itself, which is about to be
+    // resized: draw from a copy of what it shows now.
     const Bitmap picture = source.Image();
-    picEffect_.Resize(w, h);
-    picEffect_.PaintPicture(picture, 0, 0, picEffect_.FromPixelsX(w), picEffect_.FromPixelsY(h));
+    effect.Resize(w, h);
+    effect.PaintPicture(picture, 0, 0, effect.FromPixelsX(w), effect.FromPixelsY(h));
 
     const int x = WholePart(float(TW - w) / 2.0f);
     const int y = WholePart(float(TH - h) / 2.0f);

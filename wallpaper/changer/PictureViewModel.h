@@ -74,11 +74,16 @@ public:
     // Empties the surfaces; nothing waits to be applied any more.
     void ClearPictures();
 
-    void AnalysePicture(AnalysisWindow window, PictureSurface &thumbnail);
-    // The main window's analysis into its own thumbnail.
-    void AnalysePicture() { AnalysePicture(AnalysisWindow::Main, picThumb_); }
+    // Classifies a window's picture (source, at full size) against the
+    // desktop and draws its thumbnail; effect is the window's scaled preview.
+    void AnalysePicture(AnalysisWindow window, PictureSurface &source, PictureSurface &effect,
+                        PictureSurface &thumbnail);
+    // The main window's analysis of its own picture into its own thumbnail.
+    void AnalysePicture() { AnalysePicture(AnalysisWindow::Main, picSource_, picEffect_, picThumb_); }
     const PictureAnalysis &Analysis() const { return analysis_; }
-    void DrawThumbnail(AnalysisWindow window, const PictureSurface &source, PictureSurface &thumbnail,
+    // Draws source into thumbnail, scaled as the desktop would show it; the
+    // scaled picture is left in effect.
+    void DrawThumbnail(const PictureSurface &source, PictureSurface &effect, PictureSurface &thumbnail,
                        bool isComboThumbnail = false);
     void FitToDesktop(PictureSurface &source, PictureSurface &canvas);
 

@@ -101,6 +101,11 @@ void WallpaperInstaller::SetDesktopColor(ColorRef color)
     state_.DesktopColor = color;
 }
 
+void WallpaperInstaller::PreviewDesktopColor(ColorRef color)
+{
+    desktop_.SetBackgroundColor(color);
+}
+
 void WallpaperInstaller::SaveDesktopColor()
 {
     WriteDesktopValue(DesktopKeys::kBackground, RgbText(state_.DesktopColor));

@@ -51,6 +51,9 @@ public:
                  QString *error = nullptr);
 
     void SetDesktopColor(ColorRef color);
+    // Shows color on the desktop for a preview; DesktopColor keeps the colour
+    // SetDesktopColor(DesktopColor) restores.
+    void PreviewDesktopColor(ColorRef color);
     // Keeps the desktop colour as "Background" ("R G B") for the next log-in.
     void SaveDesktopColor();
     // Writes one value of section "Desktop"; failures are ignored.

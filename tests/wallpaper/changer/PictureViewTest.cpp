@@ -135,11 +135,11 @@ TEST_F(PictureViewTest, DesignerKnowsSmallAndFittedPictures)
     const QString path = AddPicture(QStringLiteral("p.bmp"), 400, 300);
     Start();
     Load(path);
-    view.AnalysePicture(AnalysisWindow::Designer, view.Thumbnail());
+    view.AnalysePicture(AnalysisWindow::Designer, view.Source(), view.Effect(), view.Thumbnail());
     EXPECT_TRUE(state.SmallPicture);
     EXPECT_FALSE(view.Analysis().DesignerFit);
     Load(AddPicture(QStringLiteral("q.bmp"), 1100, 300));
-    view.AnalysePicture(AnalysisWindow::Designer, view.Thumbnail());
+    view.AnalysePicture(AnalysisWindow::Designer, view.Source(), view.Effect(), view.Thumbnail());
     EXPECT_FALSE(state.SmallPicture);
     EXPECT_TRUE(view.Analysis().DesignerFit);
 }
