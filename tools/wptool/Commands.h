@@ -22,3 +22,5 @@ int GifFrameCommand(const QStringList &args);  // gif-frame IN.gif N OUT.pam
 int GifPlayCommand(const QStringList &args);   // gif-play IN.gif OUT-PREFIX
 int FitCommand(const QStringList &args);      // fit IN DW DH OUT.bmp [--style N] [--color C]
 int PngCommand(const QStringList &args);       // png IN.png OUT.pam [--style N] [--validate] [--make32]
+int ComposeCommand(const QStringList &args);   // compose FRONT OUT --desktop WxH [...]
+int ArtworkCommand(const QStringList &args);   // artwork OUT-PREFIX [SCALE]

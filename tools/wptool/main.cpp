@@ -22,6 +22,11 @@ const WptoolCommandEntry kCommands[] = {
     {"gif-play", "IN.gif OUT-PREFIX", &GifPlayCommand},
     {"fit", "IN DW DH OUT.bmp [--style 0|1|2] [--color C]", &FitCommand},
     {"png", "IN.png OUT.pam [--style N] [--validate] [--make32]", &PngCommand},
+    {"compose",
+     "FRONT OUT --desktop WxH [--background FILE | --gradient KIND:START:END[:reverse][:center]] [--color C] "
+     "[--orient 0-4] [--margins H,V] [--border COLOR] [--background-only] [--jpeg QUALITY]",
+     &ComposeCommand},
+    {"artwork", "OUT-PREFIX [SCALE]", &ArtworkCommand},
 };
 
 int Usage()
