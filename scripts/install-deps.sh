@@ -10,7 +10,7 @@ packages=(
     libpng-dev clang libclang-rt-14-dev
     libxcb1-dev libxcb-randr0-dev x11-xserver-utils
     dbus libglib2.0-bin gsettings-desktop-schemas
-    trayer
+    trayer haskell-status-notifier-item-utils
 )
 missing=()
 for p in "${packages[@]}"; do
