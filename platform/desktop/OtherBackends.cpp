@@ -8,7 +8,10 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "platform/desktop/ProcessRunner.h"
+#include "platform/desktop/X11Root.h"
 
 namespace pellimore {
 
@@ -124,6 +127,32 @@ DesktopResult XfceBackend::Set(const QStringList &arguments)
     return DesktopResult::Success();
 }
 
+int XfceBackend::Workspaces(int published)
+{
+    if (published > 0)
+        return published;
+    const ProcessOutcome outcome = runner_.Run(
+        QStringLiteral("xfconf-query"),
+        {QStringLiteral("-c"), QStringLiteral("xfwm4"), QStringLiteral("-p"), QStringLiteral("/general/workspace_count")});
+    bool ok = false;
+    const int count = QString::fromLocal8Bit(outcome.standardOutput).trimmed().toInt(&ok);
+    return outcome.Succeeded() && ok && count > 0 ? std::min(count, 1024) : 1;
+}
+
+QStringList XfceBackend::CurrentFolders()
+{
+    const std::optional<X11ScreenInfo> screen = ReadX11Screen(display_);
+    if (!screen || screen->outputNames.isEmpty())
+        return {};
+    const int workspaces = Workspaces(screen->workspaces);
+    QStringList folders;
+    for (const QString &output : screen->outputNames) {
+        for (int i = 0; i < workspaces; ++i)
+            folders << QStringLiteral("/backdrop/screen0/monitor%1/workspace%2").arg(output).arg(i);
+    }
+    return folders;
+}
+
 DesktopResult XfceBackend::Apply(const WallpaperSettings &settings)
 {
     const QString program = QStringLiteral("xfconf-query");
@@ -134,8 +163,16 @@ DesktopResult XfceBackend::Apply(const WallpaperSettings &settings)
     if (!listing.Succeeded())
         return DesktopResult::Failure(QStringLiteral("XFCE desktop: %1").arg(listing.Describe(program)));
     QStringList folders = BackdropFolders(QString::fromLocal8Bit(listing.standardOutput));
-    if (folders.isEmpty())
-        folders << QStringLiteral("/backdrop/screen0/monitor0/workspace0");
+    for (const QString &folder : CurrentFolders()) {
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    // Without an X display to ask, xfdesktop's name for a monitor it cannot
+    // name is its number.
+    if (folders.isEmpty()) {
+        for (int i = 0, n = Workspaces(0); i < n; ++i)
+            folders << QStringLiteral("/backdrop/screen0/monitor0/workspace%1").arg(i);
+    }
 
     auto channel = [](double v) { return QString::number(v, 'f', 6); };
     const QString red = channel(RedOf(settings.color) / 255.0);
@@ -173,8 +210,9 @@ QStringList SwaybgBackend::Arguments(const WallpaperSettings &settings)
         mode = QStringLiteral("tile");
     else if (settings.style == WallpaperStyle::Stretched)
         mode = QStringLiteral("stretch");
+    // swaybg takes only "#rrggbb"; anything else leaves its grey around the picture.
     return {QStringLiteral("-o"), QStringLiteral("*"),  QStringLiteral("-i"), settings.path,
-            QStringLiteral("-m"), mode,                  QStringLiteral("-c"), HexColor(settings.color).mid(1)};
+            QStringLiteral("-m"), mode,                  QStringLiteral("-c"), HexColor(settings.color)};
 }
 
 DesktopResult SwaybgBackend::Apply(const WallpaperSettings &settings)

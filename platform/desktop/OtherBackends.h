@@ -32,11 +32,15 @@ private:
 // that could end or change the literal is escaped.
 QString JavaScriptString(const QString &text);
 
-// XFCE: the xfce4-desktop channel of xfconf, for every monitor and workspace
-// the desktop lists under /backdrop/screen0/.
+// XFCE: the xfce4-desktop channel of xfconf. xfdesktop reads the properties
+// under /backdrop/screen0/monitor<RandR output name>/workspace<n>/; a fresh
+// profile has none, so besides every folder the channel already lists, the
+// folders of every monitor and workspace of the X display are written.
 class XfceBackend final : public DesktopBackend {
 public:
-    explicit XfceBackend(ProcessRunner &runner) : runner_(runner) {}
+    // display: the X display XFCE runs on; "" means $DISPLAY.
+    explicit XfceBackend(ProcessRunner &runner, QString display = QString())
+        : runner_(runner), display_(std::move(display)) {}
 
     QString Name() const override { return QStringLiteral("XFCE"); }
     DesktopResult Apply(const WallpaperSettings &settings) override;
@@ -49,8 +53,15 @@ public:
     static int ImageStyle(WallpaperStyle style);
 
 private:
+    // The folders xfdesktop reads on the display as it is now; none when the
+    // display's monitors are unknown.
+    QStringList CurrentFolders();
+    // The number of workspaces: the window manager's, else xfwm4's setting,
+    // else 1.
+    int Workspaces(int published);
     DesktopResult Set(const QStringList &arguments);
     ProcessRunner &runner_;
+    QString display_;
 };
 
 // wlroots compositors (sway and others): a swaybg process draws the

@@ -79,7 +79,18 @@ QString DisplayName(const QString &display)
     return display.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
 }
 
-std::vector<QRect> ReadMonitors(const Connection &x, QRect *primary)
+// The name of a RandR output; "" when the server does not know it.
+QString OutputName(const Connection &x, xcb_randr_output_t output)
+{
+    Reply<xcb_randr_get_output_info_reply_t> info(xcb_randr_get_output_info_reply(
+        x.Get(), xcb_randr_get_output_info(x.Get(), output, XCB_CURRENT_TIME), nullptr));
+    if (!info)
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char *>(xcb_randr_get_output_info_name(info.get())),
+                             xcb_randr_get_output_info_name_length(info.get()));
+}
+
+std::vector<QRect> ReadMonitors(const Connection &x, QRect *primary, QStringList *outputNames)
 {
     std::vector<QRect> monitors;
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(x.Get(), &xcb_randr_id);
@@ -100,6 +111,12 @@ std::vector<QRect> ReadMonitors(const Connection &x, QRect *primary)
         if (it.data->primary && primary && primary->isNull())
             *primary = rect;
         monitors.push_back(rect);
+        // A monitor made with `xrandr --setmonitor ... none` has no output.
+        if (outputNames && xcb_randr_monitor_info_outputs_length(it.data) > 0) {
+            const QString name = OutputName(x, xcb_randr_monitor_info_outputs(it.data)[0]);
+            if (!name.isEmpty())
+                *outputNames << name;
+        }
     }
     return monitors;
 }
@@ -188,7 +205,10 @@ std::optional<X11ScreenInfo> ReadX11Screen(const QString &display, QString *erro
     }
     X11ScreenInfo info;
     info.size = QSize(x.Screen()->width_in_pixels, x.Screen()->height_in_pixels);
-    info.monitors = ReadMonitors(x, &info.primary);
+    info.monitors = ReadMonitors(x, &info.primary, &info.outputNames);
+    const std::optional<uint32_t> desktops =
+        x.Property32(x.Screen()->root, x.Atom("_NET_NUMBER_OF_DESKTOPS", true), XCB_ATOM_CARDINAL);
+    info.workspaces = desktops ? int(std::min<uint32_t>(*desktops, 1024)) : 0;
     if (info.primary.isNull())
         info.primary = info.monitors.empty() ? QRect(QPoint(0, 0), info.size) : info.monitors.front();
     return info;

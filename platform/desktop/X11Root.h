@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -18,6 +19,12 @@ struct X11ScreenInfo {
     QSize size;                  // the whole root window
     std::vector<QRect> monitors; // active RandR monitors (may be empty)
     QRect primary;               // the primary monitor, else the first, else the screen
+    // The RandR output name ("HDMI-1") of each active monitor that is driven
+    // by an output, in the server's order: the names toolkits give monitors.
+    QStringList outputNames;
+    // The window manager's number of workspaces (_NET_NUMBER_OF_DESKTOPS);
+    // 0 when none is published.
+    int workspaces = 0;
 };
 
 // Reads the screen of an X display ("" means $DISPLAY); the error says why

@@ -17,6 +17,9 @@ namespace {
 
 using test::RecordingProcessRunner;
 
+// A display name no X server has: the XFCE backend learns no monitors from it.
+const QString kNoDisplay = QStringLiteral(":no-display");
+
 const WallpaperSettings kTiledRed{QStringLiteral("/pics/a b's.bmp"), WallpaperStyle::Tiled, Rgb(255, 0, 16)};
 
 TEST(GSettingsBackend, WritesEveryKeyOfItsSchema)
@@ -136,7 +139,7 @@ TEST(XfceBackend, FindsEveryMonitorAndWorkspaceAndCreatesMissingProperties)
     listed.exitCode = 0;
     listed.standardOutput = "/backdrop/screen0/monitorVGA-1/workspace0/last-image\n";
     runner.QueueOutcome(QStringLiteral("xfconf-query"), listed);
-    XfceBackend xfce(runner);
+    XfceBackend xfce(runner, kNoDisplay);
     ASSERT_TRUE(xfce.Apply({QStringLiteral("/p/w.bmp"), WallpaperStyle::Stretched, Rgb(255, 0, 51)}).Ok());
     const QString base = QStringLiteral("/backdrop/screen0/monitorVGA-1/workspace0");
     const std::vector<QStringList> expected = {
@@ -150,21 +153,35 @@ TEST(XfceBackend, FindsEveryMonitorAndWorkspaceAndCreatesMissingProperties)
     EXPECT_EQ(runner.Commands(), expected);
 }
 
-TEST(XfceBackend, AFailedWriteIsReported)
+TEST(XfceBackend, WithoutListedFoldersOrADisplayItWritesMonitorZeroOfEveryWorkspaceAndReportsAFailedWrite)
 {
     RecordingProcessRunner runner;
     runner.SetInstalled({QStringLiteral("xfconf-query")});
-    ProcessOutcome listed;
-    listed.started = true;
-    listed.exitCode = 0;
-    runner.QueueOutcome(QStringLiteral("xfconf-query"), listed);
+    ProcessOutcome answer;
+    answer.started = true;
+    answer.exitCode = 0;
+    runner.QueueOutcome(QStringLiteral("xfconf-query"), answer);  // an empty listing
+    answer.standardOutput = "2\n";
+    runner.QueueOutcome(QStringLiteral("xfconf-query"), answer);  // xfwm4's workspace count
+    ASSERT_TRUE(XfceBackend(runner, kNoDisplay).Apply(kTiledRed).Ok());
+    const std::vector<QStringList> commands = runner.Commands();
+    ASSERT_EQ(commands.size(), 10u);
+    EXPECT_EQ(commands[1], (QStringList{"xfconf-query", "-c", "xfwm4", "-p", "/general/workspace_count"}));
+    EXPECT_EQ(commands[2][4], QStringLiteral("/backdrop/screen0/monitor0/workspace0/color-style"));
+    EXPECT_EQ(commands[9][4], QStringLiteral("/backdrop/screen0/monitor0/workspace1/last-image"));
+
+    runner.ClearCalls();
+    answer.standardOutput.clear();
+    runner.QueueOutcome(QStringLiteral("xfconf-query"), answer);
     ProcessOutcome refused;
     refused.started = true;
     refused.exitCode = 1;
     refused.standardError = "Failed to init libxfconf";
+    runner.QueueOutcome(QStringLiteral("xfconf-query"), refused);  // no workspace count: one workspace
     runner.QueueOutcome(QStringLiteral("xfconf-query"), refused);
-    const DesktopResult result = XfceBackend(runner).Apply(kTiledRed);
+    const DesktopResult result = XfceBackend(runner, kNoDisplay).Apply(kTiledRed);
     EXPECT_EQ(result.error, QStringLiteral("XFCE desktop: xfconf-query failed with exit status 1: Failed to init libxfconf"));
+    EXPECT_EQ(runner.Commands().size(), 3u);
 }
 
 TEST(SwaybgBackend, StartsTheNewOneBeforeEndingTheOneStartedBefore)
@@ -178,7 +195,7 @@ TEST(SwaybgBackend, StartsTheNewOneBeforeEndingTheOneStartedBefore)
     ASSERT_TRUE(sway.Apply({QStringLiteral("/p/x.bmp"), WallpaperStyle::Tiled, 0}).Ok());
     ASSERT_EQ(runner.Calls().size(), 3u);
     EXPECT_EQ(runner.Calls()[0].command,
-              (QStringList{"swaybg", "-o", "*", "-i", "/p/w.bmp", "-m", "center", "-c", "123456"}));
+              (QStringList{"swaybg", "-o", "*", "-i", "/p/w.bmp", "-m", "center", "-c", "#123456"}));
     EXPECT_EQ(runner.Calls()[1].kind, QStringLiteral("background"));
     EXPECT_EQ(runner.Calls()[1].command.mid(5, 2), (QStringList{"-m", "tile"}));
     EXPECT_EQ(runner.Calls()[2].kind, QStringLiteral("terminate"));
