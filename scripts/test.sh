@@ -11,10 +11,21 @@ start_private_xvfb
 export PELLIMORE_X_DISPLAY=$XVFB_DISPLAY
 echo "Tests that need an X server use $PELLIMORE_X_DISPLAY."
 
+# The test cases that skipped, each with its reason (a part that cannot start here).
+report_skips() {
+    local log="$1/Testing/Temporary/LastTest.log"
+    [ -f "$log" ] || return 0
+    awk '/: Skipped$/ { reason = ""; grab = 1; next }
+         grab && /^\[  SKIPPED \]/ { print "skipped " $4 ": " reason; grab = 0; next }
+         grab && NF { reason = reason (reason == "" ? "" : " ") $0 }' "$log"
+}
+
 BUILD_DIR=build scripts/build.sh
 (cd build && ctest --output-on-failure -j 2)
+report_skips build
 
 if [ "${PELLIMORE_SKIP_SANITIZE:-0}" != 1 ]; then
     BUILD_DIR=build-sanitize BUILD_TYPE=Debug scripts/build.sh -DPELLIMORE_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j 2)
+    report_skips build-sanitize
 fi
