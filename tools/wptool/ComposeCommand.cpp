@@ -5,6 +5,8 @@
 // the bitmap the desktop preview writes, or with --jpeg as the JPEG a save
 // writes.
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include "platform/colors/DesktopSystemColors.h"
@@ -161,6 +163,10 @@ int ComposeCommand(const QStringList &args)
     ChangerHarness changer(options.desktop, 0, options.color);
     CommandUi &ui = changer.ui;
     ChangerState &state = changer.state;
+    // The preview bitmap is made beside OUT, so that it is renamed, not copied.
+    QTemporaryDir beside(QFileInfo(options.out).absolutePath() + QStringLiteral("/.wptool-XXXXXX"));
+    if (beside.isValid())
+        state.PictureFolder = beside.path();
     PictureViewModel &view = changer.view;
     DesktopSystemColors colors(&changer.desktop);
     if (options.jpegQuality) {
@@ -238,7 +244,7 @@ int ComposeCommand(const QStringList &args)
     }
     if (!options.jpegQuality) {
         QFile::remove(options.out);
-        if (!QFile::copy(changer.work.filePath(saved), options.out)) {
+        if (!QFile::rename(state.PictureFolder + QLatin1Char('/') + saved, options.out)) {
             err << "compose: cannot write " << options.out << "\n";
             return 1;
         }

@@ -123,9 +123,16 @@ std::vector<QPoint> TilePositions(QSize targetSize, QSize tileSize)
 
 void TilePicture(const Bitmap &tile, PictureSurface &target)
 {
-    target.Cls();
-    for (const QPoint &at : TilePositions(SizeOf(target), QSize(tile.Width(), tile.Height())))
-        BitBlt(target.Image(), at.x(), at.y(), tile.Width(), tile.Height(), tile, 0, 0, kSrcCopy);
+    const QSize tileSize(tile.Width(), tile.Height());
+    const std::vector<QPoint> positions = TilePositions(SizeOf(target), tileSize);
+    // The target is cleared first unless the tiles cover all of it.
+    QRect covered;
+    for (const QPoint &at : positions)
+        covered |= QRect(at, tileSize);
+    if (!covered.contains(QRect(QPoint(0, 0), SizeOf(target))))
+        target.Cls();
+    for (const QPoint &at : positions)
+        BitBlt(target.Image(), at.x(), at.y(), tileSize.width(), tileSize.height(), tile, 0, 0, kSrcCopy);
     target.Refresh();
 }
 
@@ -224,9 +231,9 @@ QPoint Compositor::PlaceFrontPicture(const PictureSurface &canvas, QSize frontSi
             if (!IsMarginText(box))
                 box = MarginBoxText(margin);
             // Never a negative limit: a picture that fills the desktop one way
-            // gets no margin that way.
+            // gets no margin that way, and a margin of 0 is never corrected.
             const int largest = std::max(0, axes[i].desktop - axes[i].picture);
-            if (margin + axes[i].picture > axes[i].desktop) {
+            if (margin > largest) {
                 margin = largest;
                 box = MarginBoxText(margin);
                 MessageBoxRequest message;
@@ -248,19 +255,32 @@ QPoint Compositor::PlaceFrontPicture(const PictureSurface &canvas, QSize frontSi
     }
     const int cw = canvasSize.width(), ch = canvasSize.height();
     const int fw = frontSize.width(), fh = frontSize.height();
+    QPoint at;
     switch (settings_.orientation) {
     case FrontOrientation::Center:
-        return {Nearest((cw - fw) / 2.0), Nearest((ch - fh) / 2.0)};
+        at = {Nearest((cw - fw) / 2.0), Nearest((ch - fh) / 2.0)};
+        break;
     case FrontOrientation::TopLeft:
-        return {margins[0], margins[1]};
+        at = {margins[0], margins[1]};
+        break;
     case FrontOrientation::TopRight:
-        return {(cw - fw) - margins[0], margins[1]};
+        at = {(cw - fw) - margins[0], margins[1]};
+        break;
     case FrontOrientation::BottomLeft:
-        return {margins[0], (ch - fh) - margins[1]};
+        at = {margins[0], (ch - fh) - margins[1]};
+        break;
     case FrontOrientation::BottomRight:
-        return {(cw - fw) - margins[0], (ch - fh) - margins[1]};
+        at = {(cw - fw) - margins[0], (ch - fh) - margins[1]};
+        break;
     }
-    return {};
+    // A front larger than the canvas one way (a fitted picture overflows the
+    // desktop on one axis) is centred that way, cropped evenly at both
+    // edges, rather than pushed off at one side.
+    if (fw > cw)
+        at.setX(Nearest((cw - fw) / 2.0));
+    if (fh > ch)
+        at.setY(Nearest((ch - fh) / 2.0));
+    return at;
 }
 
 void Compositor::PaintBackground(const QString &background, bool preview)
@@ -365,10 +385,13 @@ QString Compositor::ComposeWallpaper(const QString &background, const QString &n
     PictureSurface &front = parts_.pics.picFront();
     QString saved;
     try {
+        // Emptied first, so that the resize fills the canvas with the
+        // background colour once.
         back.ClearPicture();
+        back.Resize(0, 0);
+        back.SetBackColor(settings_.backColor);
         back.SetScaleMode(ScaleUnit::Pixels);
         back.Resize(state.DesktopWidth, state.DesktopHeight);
-        back.SetBackColor(settings_.backColor);
         PaintBackground(background, preview);
         if (!settings_.backgroundOnly)
             PaintFront();
