@@ -10,6 +10,9 @@ struct WptoolCommandEntry {
     const char *name;
     const char *usage;
     WptoolCommand run;
+    // Text, fonts and the screen need a GUI application; the other commands
+    // start faster without one.
+    bool needsGui = true;
 };
 
 int DecodeCommand(const QStringList &args);  // decode IN OUT.pam

@@ -1,5 +1,6 @@
 // wptool: the developers' command-line tool. Each subcommand lives in a file of
 // its own and is listed in kCommands.
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTextStream>
 
@@ -25,8 +26,8 @@ const WptoolCommandEntry kCommands[] = {
     {"compose",
      "FRONT OUT --desktop WxH [--background FILE | --gradient KIND:START:END[:reverse][:center]] [--color C] "
      "[--orient 0-4] [--margins H,V] [--border COLOR] [--background-only] [--jpeg QUALITY]",
-     &ComposeCommand},
-    {"artwork", "OUT-PREFIX [SCALE]", &ArtworkCommand},
+     &ComposeCommand, false},
+    {"artwork", "OUT-PREFIX [SCALE]", &ArtworkCommand, false},
 };
 
 int Usage()
@@ -42,20 +43,25 @@ int Usage()
 
 int main(int argc, char **argv)
 {
-    // Text and fonts need a GUI application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt takes its own options (such as --style) out of argv: keep the command line as given.
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    QGuiApplication app(argc, argv);
     if (args.size() < 2)
         return Usage();
     const QString name = args.at(1);
     for (const auto &command : kCommands) {
-        if (name == QLatin1String(command.name))
+        if (name != QLatin1String(command.name))
+            continue;
+        if (!command.needsGui) {
+            QCoreApplication app(argc, argv);
             return command.run(args.mid(2));
+        }
+        // No window is ever shown.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return command.run(args.mid(2));
     }
     return Usage();
 }
