@@ -194,6 +194,17 @@ TEST_F(CompositingTest, AFrontFittedToTheDesktopIsNeverPlacedOffTheCanvas)
     EXPECT_EQ(compositor.PlaceFrontPicture(canvas, QSize(1024, 256)), QPoint(0, 72));
     EXPECT_EQ(settings.marginText[0], "0");
     EXPECT_TRUE(ui.VerifyAllUsed());
+
+    // 2560 x 1600 fits as 1280 x 800 on 1280 x 720: it overflows the desktop
+    // vertically and is cropped evenly there, whatever the corner.
+    state.DesktopWidth = 1280;
+    state.DesktopHeight = 720;
+    SetFront(2560, 1600);
+    settings.orientation = FrontOrientation::BottomRight;
+    settings.marginText[0] = QStringLiteral("0");
+    settings.marginText[1] = QStringLiteral("0");
+    PictureSurface desktopCanvas(1280, 720);
+    EXPECT_EQ(compositor.PlaceFrontPicture(desktopCanvas, QSize(1280, 800)), QPoint(0, -40));
 }
 
 // ---------------------------------------------------------------------------
