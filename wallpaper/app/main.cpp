@@ -1,11 +1,13 @@
 // WallPaper: the tray-resident wallpaper changer.
 #include <QApplication>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
 #include <QTextStream>
 
 #include "platform/ProgramNames.h"
+#include "platform/tray/QtNotificationArea.h"
 #include "wallpaper/app/RealServices.h"
-#include "wallpaper/changer/PictureLibrary.h"
-#include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/forms/frmWallpaper.h"
 
 using namespace pellimore;
 
@@ -27,12 +29,20 @@ int main(int argc, char **argv)
             QTextStream(stderr) << "WallPaper: " << result.reason << "\n";
         return result.exitCode;
     }
+    QtNotificationArea notificationArea;
+    frmWallpaper window(wallpaper, notificationArea);
+    QObject::connect(&notificationArea, &QtNotificationArea::HostChosen, &window, [&window](auto host) {
+        window.SetNotificationAreaAvailable(host == QtNotificationArea::Host::StatusNotifierItem ||
+                                            QSystemTrayIcon::isSystemTrayAvailable());
+    });
     if (wallpaper.Start(arguments) == StartOutcome::SecondInstance)
         return 0;
-    qInfo("WallPaper Pellimore: picture folder %s, %d pictures", qPrintable(wallpaper.State().PictureFolder),
-          wallpaper.Library().PictureCount());
+    // The session ends or a signal asks the program to stop: it closes
+    // without questions and keeps its settings.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &) { window.CloseForSessionEnd(); });
     QuitOnTerminateSignals(app);
     const int result = app.exec();
-    wallpaper.ShutDown();
+    window.CloseForSessionEnd();
     return result;
 }

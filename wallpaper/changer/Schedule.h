@@ -70,6 +70,8 @@ public:
     const QTimer &DelayedChangeTimer() const { return tmrRefresh_; }
     // Stops both timers (the program is ending, or ran one change only).
     void StopTimers();
+    // Stops the minute timer (the settings window is open).
+    void StopMinuteTimer() { tmrWhenToChange_.stop(); }
 
     ScheduleControls &Controls() { return controls_; }
     const ScheduleControls &Controls() const { return controls_; }

@@ -78,10 +78,16 @@ public:
     // this process loads as the start-up does, changes once and saves.
     NextOnceResult RunNextOnce();
     // Saves the settings and "wallpaper.dat" and stops the timers. False when
-    // either could not be saved (the state stays as it is).
+    // either could not be saved (the state stays as it is; the user has been
+    // told once, and SaveError says why).
     bool ShutDown();
+    const QString &SaveError() const { return saveError_; }
 
     ChangerState &State() { return state_; }
+    const Platform &GetPlatform() const { return services_.platform; }
+    DesktopService &Desktop() { return services_.desktop; }
+    // The program's own file, for the autostart entry.
+    const QString &ProgramPath() const { return services_.programPath; }
     PictureLibrary &Library() { return *library_; }
     PictureViewModel &View() { return *view_; }
     WallpaperInstaller &Installer() { return *installer_; }
@@ -105,6 +111,7 @@ private:
     WallpaperAppView noWindow_;
     WallpaperAppView *window_ = &noWindow_;
     bool started_ = false;
+    QString saveError_;
 };
 
 }  // namespace pellimore

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pellimore {
@@ -128,6 +129,41 @@ Bitmap DrawMonitorFrame(MonitorShape shape, double scale)
     // The power light, centred on the bottom bezel.
     painter.setBrush(QColor(0x6C, 0xC2, 0x6C));
     painter.drawEllipse(QPointF(centre, kMonitorScreenOffset.y() + screen.height() + kBottomBezel / 2.0), 1.4, 1.4);
+    painter.end();
+    return ToBitmap(image);
+}
+
+Bitmap DrawProgramIcon(int side)
+{
+    side = std::max(side, 8);
+    QImage image = Canvas(QSize(side, side), 1.0);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(side / 64.0, side / 64.0);
+    // The stand.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x5A, 0x60, 0x68));
+    painter.drawRect(QRectF(27, 46, 10, 9));
+    painter.drawRoundedRect(QRectF(16, 54, 32, 6), 3, 3);
+    // The bezel.
+    painter.setBrush(QColor(0x2A, 0x2E, 0x34));
+    painter.drawRoundedRect(QRectF(2, 6, 60, 42), 5, 5);
+    // The screen: a sky, a sun and two hills.
+    const QRectF screen(6, 10, 52, 33);
+    QLinearGradient sky(0, screen.top(), 0, screen.bottom());
+    sky.setColorAt(0, QColor(0x3C, 0x8D, 0xE0));
+    sky.setColorAt(1, QColor(0xA8, 0xD8, 0xF5));
+    painter.setBrush(sky);
+    painter.drawRect(screen);
+    painter.save();
+    painter.setClipRect(screen);
+    painter.setBrush(QColor(0xFF, 0xD0, 0x40));
+    painter.drawEllipse(QPointF(44, 19), 5, 5);
+    painter.setBrush(QColor(0x3E, 0x9A, 0x4A));
+    painter.drawEllipse(QPointF(18, 50), 22, 14);
+    painter.setBrush(QColor(0x2C, 0x7A, 0x3A));
+    painter.drawEllipse(QPointF(46, 52), 20, 13);
+    painter.restore();
     painter.end();
     return ToBitmap(image);
 }

@@ -24,6 +24,9 @@ constexpr QSize kSquareScreenSize{167, 119};
 // size for a double-density screen.
 Bitmap DrawPellimoreTile(double scale = 1.0);
 Bitmap DrawMonitorFrame(MonitorShape shape, double scale = 1.0);
+// The program's icon: a small monitor showing a landscape, side x side
+// pixels, drawn for its size (the notification area, the windows, the about box).
+Bitmap DrawProgramIcon(int side);
 // The logical size of a monitor frame.
 QSize MonitorFrameSize(MonitorShape shape);
 
