@@ -85,10 +85,10 @@ void NoticonCore::Terminate()
     }
 }
 
-NotifyIconData NoticonCore::Record(uint32_t flags) const
+NotifyIconData NoticonCore::Record(uint32_t flags)
 {
     NotifyIconData data;
-    data.window = const_cast<NoticonCore *>(this);
+    data.window = this;
     data.id = iconId_;
     data.flags = flags;
     data.callbackMessage = kCallbackMessage;

@@ -84,7 +84,7 @@ public:
     void TrayCallback(uint32_t message, uint32_t wParam, uint32_t lParam) override;
 
 private:
-    NotifyIconData Record(uint32_t flags) const;
+    NotifyIconData Record(uint32_t flags);
     void AddIcon();
     void RemoveIcon();
 

@@ -2,7 +2,6 @@
 // icon's life, the callback messages and the control on a form.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -165,16 +164,6 @@ TEST_F(NoticonTest, MouseMessagesBecomeTheEventsOfTheirButton)
     EXPECT_EQ(log.events, QStringList{"MouseUp 2 7"});
 }
 
-TEST_F(NoticonTest, AHostMayTakeTheIconAwayInsideItsEvent)
-{
-    auto control = NewControl(site_);
-    control->SetInTray(true);
-    QObject::connect(control.get(), &cNoticon::MouseDown, control.get(), [&] { control->SetInTray(false); });
-    ASSERT_TRUE(area_.Send(TrayMouse::kLeftDown));
-    EXPECT_EQ(area_.IconCount(), 0u);
-    EXPECT_FALSE(area_.Send(TrayMouse::kLeftUp));
-}
-
 TEST_F(NoticonTest, EndingTheControlRemovesItsIconAndMenu)
 {
     auto control = NewControl(site_);
@@ -248,18 +237,6 @@ TEST_F(NoticonTest, ThePropertyBagKeepsInTrayIconAndTipAndReadsThemInOrder)
     EXPECT_EQ(area_.OnlyIcon()->tip, QStringLiteral("Saved tip"));
     EXPECT_EQ(CentrePixel(area_.OnlyIcon()->icon), qRgb(255, 0, 255));
     EXPECT_EQ(site_.changed, (QStringList{"InTray", "TrayIcon", "TrayTip"}));
-}
-
-TEST_F(NoticonTest, TheHostsMenuGoesToTheNotificationArea)
-{
-    auto control = NewControl(site_);
-    QMenu menu;
-    menu.addAction(QStringLiteral("Settings"));
-    control->SetTrayMenu(&menu);
-    EXPECT_EQ(area_.Menu(&control->Core()), &menu);
-    EXPECT_EQ(control->TrayMenu(), &menu);
-    control->SetTrayMenu(nullptr);
-    EXPECT_EQ(area_.Menu(&control->Core()), nullptr);
 }
 
 TEST_F(NoticonTest, OnAFormTheControlIsA34PixelTileWithARaisedSoftEdgeOverItsIcon)
