@@ -18,6 +18,7 @@
 #include "tests/support/FixedClock.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
+#include "tests/support/ScriptedInstance.h"
 #include "tests/support/ScriptedRandom.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempHome.h"
@@ -32,27 +33,6 @@
 
 namespace pellimore::test {
 namespace {
-
-// The instance test of a process that is, or is not, the first. (The real
-// channel between two processes has its own test.)
-class ScriptedInstance final : public InstanceChannel {
-public:
-    explicit ScriptedInstance(bool anotherRuns = false, bool answers = true)
-        : anotherRuns_(anotherRuns), answers_(answers)
-    {
-    }
-    bool ClaimFirstInstance() override { return !anotherRuns_; }
-    bool SendToFirstInstance(Request request) override
-    {
-        sent.push_back(request);
-        return answers_;
-    }
-    std::vector<Request> sent;
-
-private:
-    bool anotherRuns_;
-    bool answers_;
-};
 
 // The window steps, in the order they were asked for.
 class RecordingWindow final : public WallpaperAppView {
