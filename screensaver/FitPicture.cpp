@@ -48,9 +48,15 @@ FitPlan PlanFit(QSize area, QSize screen, QSize shown)
     return plan;
 }
 
-Bitmap FitPicture(const Bitmap &area, QSize screen, QSize shown, ColorRef scratchBack, FitPlan *plan)
+QSize ScreenShownSize(QSize stored, QSize screen)
 {
-    *plan = PlanFit(QSize(area.Width(), area.Height()), screen, shown);
+    const FitPlan plan = PlanFit(stored, screen, screen);
+    return plan.oversize ? plan.draw.size() : QSize();
+}
+
+Bitmap FitPicture(const Bitmap &area, QSize screen, QSize shown, ColorRef scratchBack, FitPlan *plan, QSize stored)
+{
+    *plan = PlanFit(stored.isEmpty() ? QSize(area.Width(), area.Height()) : stored, screen, shown);
     if (!plan->oversize)
         return area;
     Bitmap scratch(plan->scratch.width(), plan->scratch.height(), 24);

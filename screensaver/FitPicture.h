@@ -24,7 +24,13 @@ FitPlan PlanFit(QSize area, QSize screen, QSize shown);
 
 // FitPicture: returns the picture as it is when it fits, or scaled down with
 // halftone stretching onto a scratch picture of background colour scratchBack.
-// plan receives the decisions.
-Bitmap FitPicture(const Bitmap &area, QSize screen, QSize shown, ColorRef scratchBack, FitPlan *plan);
+// plan receives the decisions. stored (when given) is the size the file
+// stores, of which area is a reduced decode; the plan goes by it.
+Bitmap FitPicture(const Bitmap &area, QSize screen, QSize shown, ColorRef scratchBack, FitPlan *plan,
+                  QSize stored = QSize());
+
+// The size a picture of this stored size is drawn at on the screen when it is
+// larger than the screen; an empty size when it is shown as it is.
+QSize ScreenShownSize(QSize stored, QSize screen);
 
 }  // namespace pellimore

@@ -12,6 +12,7 @@
 #include "platform/instance/InstanceChannel.h"
 #include "platform/ui/Ui.h"
 #include "screensaver/ControlForm.h"
+#include "screensaver/FitPicture.h"
 #include "screensaver/ScreenSaver.h"
 #include "screensaver/SetupSaver.h"
 #include "screensaver/SlideShow.h"
@@ -128,7 +129,15 @@ int SaverApp::RunShow(const SaverCommand &command)
         }
     }
     QApplication::processEvents();
-    SlideShowCore core(saver_, *slideShow_, pictures_.start, LoadPicture);
+    // A picture larger than the screen comes reduced towards the size it is
+    // shown at, so a huge photo costs little memory and time.
+    auto load = [this](const QString &path) {
+        const QSize screen(saver_.screenWidthPx, saver_.screenHeightPx);
+        PictureLoadOptions options;
+        options.shownSize = [screen](QSize stored) { return ScreenShownSize(stored, screen); };
+        return LoadPicture(path, options);
+    };
+    SlideShowCore core(saver_, *slideShow_, pictures_.start, load);
     core.RunScreenSaver();
     ExitSaver();
     return 0;

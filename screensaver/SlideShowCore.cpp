@@ -96,9 +96,11 @@ bool SlideShowCore::LoadEntry()
         skipped_.append(path);
         return false;
     }
-    nextOriginal_ = QSize(loaded.bitmap.Width(), loaded.bitmap.Height());
+    const QSize bitmapSize(loaded.bitmap.Width(), loaded.bitmap.Height());
+    nextOriginal_ = loaded.storedSize.isEmpty() ? bitmapSize : loaded.storedSize;
     FitPlan plan;
-    next_ = FitPicture(loaded.bitmap, QSize(saver_.screenWidthPx, saver_.screenHeightPx), shown_, 0, &plan);
+    next_ = FitPicture(loaded.bitmap, QSize(saver_.screenWidthPx, saver_.screenHeightPx), shown_, 0, &plan,
+                       nextOriginal_);
     saver_.oversize = plan.oversize;
     saver_.sizeClass = plan.sizeClass;
     return true;

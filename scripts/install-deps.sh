@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool imagemagick
     libjpeg-turbo-progs
+    libjpeg62-turbo-dev
     libpng-dev clang libclang-rt-14-dev
     libxcb1-dev libxcb-randr0-dev x11-xserver-utils
     dbus libglib2.0-bin gsettings-desktop-schemas

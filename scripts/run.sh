@@ -12,6 +12,9 @@ BUILD_DIR=build-app scripts/build.sh -DPELLIMORE_TESTS=OFF
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     . scripts/xvfb.sh
     start_private_xvfb
+    # Stopped however the script ends, also when it is interrupted.
+    trap 'kill $xvfb_pid 2>/dev/null || true; wait $xvfb_pid 2>/dev/null || true' EXIT
+    trap 'exit 130' INT TERM HUP
     export DISPLAY=$XVFB_DISPLAY
     echo "No display: using a virtual X server on $DISPLAY."
 fi
@@ -26,5 +29,11 @@ if [ "$1" = --next ] && [ $status -eq 0 ]; then
     if command -v xprop >/dev/null && [ -n "${DISPLAY:-}" ]; then
         xprop -root _XROOTPMAP_ID 2>/dev/null || true
     fi
+fi
+# The private server is not needed once the change has been checked.
+if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
 fi
 exit $status

@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
+
+#include "platform/imageio/JpegDecode.h"
 #include "platform/raster/BmpFile.h"
 
 namespace pellimore {
@@ -106,11 +109,20 @@ bool GifFirstImageIsComplete(const QByteArray &data)
             if (pos + 9 > n)
                 return false;
             const uint8_t packed = p[pos + 8];
+            const int64_t image = int64_t(p[pos + 4] | (p[pos + 5] << 8)) * (p[pos + 6] | (p[pos + 7] << 8));
             pos += 9;
             if (packed & 0x80)
                 pos += 3 * (qsizetype(1) << ((packed & 0x07) + 1));
             ++pos;  // LZW minimum code size
-            return pos <= n && skipSubBlocks();
+            const qsizetype start = pos;
+            if (pos > n || !skipSubBlocks())
+                return false;
+            // Each 12-bit LZW code stands for at most 4096 pixels: data
+            // shorter than that bound cannot fill the picture Qt would
+            // allocate (the logical screen, or the image when larger).
+            const int64_t screen = int64_t(p[6] | (p[7] << 8)) * (p[8] | (p[9] << 8));
+            const int64_t coded = int64_t(pos - start) * 8 / 12 * 4096;
+            return std::max(screen, image) <= coded + 65536;
         } else {
             return false;  // trailer or garbage before any image
         }
@@ -172,9 +184,17 @@ PictureResult ReadWithQt(const QByteArray &data, const char *format, const QStri
     return result;
 }
 
-}  // namespace
+PictureResult DecodeJpegPicture(const QByteArray &data, const PictureLoadOptions &options)
+{
+    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize);
+    PictureResult result;
+    result.storedSize = decoded.storedSize;
+    result.error = decoded.error;
+    result.bitmap = std::move(decoded.bitmap);
+    return result;
+}
 
-PictureResult LoadPictureFromData(const QByteArray &data)
+PictureResult Decode(const QByteArray &data, const PictureLoadOptions &options)
 {
     switch (Sniff(data)) {
     case Kind::Bmp: {
@@ -187,7 +207,7 @@ PictureResult LoadPictureFromData(const QByteArray &data)
     case Kind::Jpeg:
         if (!JpegIsComplete(data))
             return Fail(QStringLiteral("The JPEG picture is truncated or damaged."));
-        return ReadWithQt(data, "jpeg", QStringLiteral("JPEG"));
+        return DecodeJpegPicture(data, options);
     case Kind::Gif:
         if (!GifFirstImageIsComplete(data))
             return Fail(QStringLiteral("The GIF picture is truncated or damaged."));
@@ -202,7 +222,17 @@ PictureResult LoadPictureFromData(const QByteArray &data)
     return Fail(QStringLiteral("The file is not a JPEG, BMP or GIF picture."));
 }
 
-PictureResult LoadPicture(const QString &path)
+}  // namespace
+
+PictureResult LoadPictureFromData(const QByteArray &data, const PictureLoadOptions &options)
+{
+    PictureResult result = Decode(data, options);
+    if (result.storedSize.isEmpty() && !result.bitmap.IsNull())
+        result.storedSize = QSize(result.bitmap.Width(), result.bitmap.Height());
+    return result;
+}
+
+PictureResult LoadPicture(const QString &path, const PictureLoadOptions &options)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -214,7 +244,7 @@ PictureResult LoadPicture(const QString &path)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
-    PictureResult result = LoadPictureFromData(data);
+    PictureResult result = LoadPictureFromData(data, options);
     if (!result.Ok() && result.error.isEmpty())
         result.error = QStringLiteral("The picture \"%1\" cannot be read.").arg(path);
     return result;
@@ -223,6 +253,28 @@ PictureResult LoadPicture(const QString &path)
 ImageReadResult ReadImageFile(const QString &path)
 {
     QImageReader reader(path);
+    if (reader.format() == "jpeg") {
+        // The one JPEG decoder, so the designer sees what the changer sees.
+        reader.setDevice(nullptr);
+        ImageReadResult result;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            result.failure = ImageReadFailure::Unreadable;
+            result.error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
+            return result;
+        }
+        const JpegDecodeResult decoded = DecodeJpeg(file.readAll());
+        if (!decoded.error.isEmpty()) {
+            const QSize stored = decoded.storedSize;
+            result.failure = !stored.isEmpty() && !Bitmap::SizeIsAllowed(stored.width(), stored.height())
+                                 ? ImageReadFailure::TooLarge
+                                 : ImageReadFailure::Unreadable;
+            result.error = decoded.error;
+            return result;
+        }
+        result.image = decoded.bitmap.ToImage().convertToFormat(QImage::Format_RGB32);
+        return result;
+    }
     return ReadLimited(reader, QString::fromLatin1(reader.format()).toUpper());
 }
 

@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include <functional>
 
 #include "platform/raster/Bitmap.h"
 
@@ -12,7 +15,18 @@ namespace pellimore {
 struct PictureResult {
     Bitmap bitmap;
     QString error;  // empty on success
+    // The size the file stores; larger than the bitmap when a JPEG was decoded
+    // at a reduced scale.
+    QSize storedSize;
     bool Ok() const { return error.isEmpty() && !bitmap.IsNull(); }
+};
+
+// How a picture is wanted.
+struct PictureLoadOptions {
+    // Given the stored size, the size the picture will be shown at (an empty
+    // size: its own). A JPEG is then decoded at the largest reduction that
+    // still covers it (see DecodeJpeg); other formats come at full size.
+    std::function<QSize(QSize stored)> shownSize;
 };
 
 // The platform picture loader: JPEG, BMP and the first image of a GIF. The
@@ -29,10 +43,10 @@ struct PictureResult {
 // and BMPs of 8 bits or fewer (their depth and colour table). A GIF's
 // transparent pixels have alpha 0 in the first image (BitCount 32).
 // Broken or truncated files give an error text, never a crash.
-PictureResult LoadPicture(const QString &path);
+PictureResult LoadPicture(const QString &path, const PictureLoadOptions &options = {});
 // The same from bytes in memory (for example a one-frame GIF built by the GIF
 // reader).
-PictureResult LoadPictureFromData(const QByteArray &data);
+PictureResult LoadPictureFromData(const QByteArray &data, const PictureLoadOptions &options = {});
 
 // Why ReadImageFile gave no image.
 enum class ImageReadFailure { None, UnknownFormat, TooLarge, Unreadable };

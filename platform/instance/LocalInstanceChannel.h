@@ -18,8 +18,10 @@ namespace pellimore {
 class LocalInstanceChannel : public InstanceChannel {
 public:
     // name: the program's name, used for the lock and socket file names.
-    // folder: where they live; empty means $XDG_RUNTIME_DIR, else the
-    // temporary folder with the user id in the name.
+    // folder: where they live; empty means $XDG_RUNTIME_DIR when only this
+    // user can write it, else "<cache>/Corvane/run" (created 0700; its owner
+    // and mode are checked). Without a safe folder the process claims to be
+    // first and has no channel.
     explicit LocalInstanceChannel(const QString &name, const QString &folder = QString());
     ~LocalInstanceChannel() override;
 
@@ -27,12 +29,15 @@ public:
     bool SendToFirstInstance(Request request) override;
 
     QString SocketPath() const { return socketPath_; }
+    // Why there is no channel (no folder only this user can write); empty when there is one.
+    QString Unavailable() const { return unavailable_; }
 
 private:
     void AcceptConnections();
 
     QString lockPath_;
     QString socketPath_;
+    QString unavailable_;
     std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<QLocalServer> server_;
 };

@@ -185,6 +185,14 @@ void PictureSurface::SetPicture(const Bitmap &picture)
     Redraw();
 }
 
+void PictureSurface::SetPicture(Bitmap &&picture)
+{
+    picture_ = std::move(picture);
+    if (autoSize_ && !picture_.IsNull())
+        Resize(picture_.Width(), picture_.Height());
+    Redraw();
+}
+
 void PictureSurface::ClearPicture()
 {
     picture_ = Bitmap();

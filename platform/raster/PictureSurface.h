@@ -127,6 +127,7 @@ public:
     const Bitmap &Picture() const { return picture_; }
     bool HasPicture() const { return !picture_.IsNull(); }
     void SetPicture(const Bitmap &picture);
+    void SetPicture(Bitmap &&picture);
     void ClearPicture();
     void TakeImageAsPicture();
 

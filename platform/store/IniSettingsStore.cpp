@@ -174,7 +174,7 @@ bool IniSettingsStore::Modify(const QString &application, const QString &section
     }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        lastError_ = QStringLiteral("cannot create the folder %1").arg(folder);
+        lastError_ = QStringLiteral("cannot create the folder %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
 
@@ -183,7 +183,9 @@ bool IniSettingsStore::Modify(const QString &application, const QString &section
     if (!lock.tryLock(kLockTimeoutMs)) {
         lastError_ = lock.error() == QLockFile::LockFailedError
                          ? QStringLiteral("%1 stayed locked by another program").arg(path)
-                         : QStringLiteral("cannot create the lock file beside %1").arg(path);
+                         : QStringLiteral("cannot create the lock file beside %1: %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(
+                                              lock.error() == QLockFile::PermissionError ? EACCES : errno)));
         return false;
     }
     RemoveStaleTemporaryFiles(path);

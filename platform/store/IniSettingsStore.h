@@ -45,7 +45,7 @@ public:
     QString FilePath(const QString &application) const;
     QString ConfigFolder() const { return configFolder_; }
     // Why the last failed write failed (empty after a success).
-    QString LastError() const { return lastError_; }
+    QString LastError() const override { return lastError_; }
 
     // Files larger than this are not settings files; they are neither read nor replaced.
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;

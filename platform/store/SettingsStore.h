@@ -16,6 +16,8 @@ public:
     virtual bool SaveSetting(const QString &application, const QString &section, const QString &key,
                              const QString &value) = 0;
     virtual bool DeleteSetting(const QString &application, const QString &section, const QString &key) = 0;
+    // Why the last failed write failed, in words for the user; empty when unknown.
+    virtual QString LastError() const { return QString(); }
 };
 
 }  // namespace pellimore

@@ -43,6 +43,7 @@ struct ChangerState {
     bool SmallPicture = false;     // at most half the desktop both ways (designer)
     bool PendingApply = false;     // a picture is shown in the thumbnail and not yet the wallpaper
     bool ActiveDesktopFailed = false;
+    bool UnsavedTold = false;      // the user has been told that a file could not be saved
 
     // The schedule's minute counting (see Schedule).
     int CheckPeriodMinutes = 60;

@@ -1,7 +1,11 @@
 #include "wallpaper/changer/FolderFiles.h"
 
+#include "platform/store/AtomicFile.h"
+
 #include <QFile>
 #include <QSaveFile>
+#include <QDir>
+#include <QCryptographicHash>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellimore {
 
@@ -82,15 +87,32 @@ bool HasPictureExtension(const QString &name, const QStringList &upperExtensions
     return false;
 }
 
-bool WriteFileReplacing(const QString &path, const QByteArray &bytes)
+bool WriteFileReplacing(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // A QSaveFile that is not committed removes its temporary file.
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    RemoveSymbolicLink(path);
+    return WriteFileAtomically(path, bytes, error);
+}
+
+void RemoveSymbolicLink(const QString &path)
+{
+    struct stat info = {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+        ::unlink(name.constData());
+}
+
+QString FolderFilePath(const QString &folder, const QString &name)
+{
+    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    if (::access(QFile::encodeName(clean).constData(), W_OK) == 0)
+        return clean + QLatin1Char('/') + name;
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(clean), QCryptographicHash::Sha1).toHex().left(16);
+    const QString place = cache + QStringLiteral("/Corvane/folders/") + QString::fromLatin1(hash);
+    QDir().mkpath(place);
+    return place + QLatin1Char('/') + name;
 }
 
 bool CopyFileReplacing(const QString &source, const QString &destination)

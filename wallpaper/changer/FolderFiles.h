@@ -20,8 +20,20 @@ bool HasPictureExtension(const QString &name, const QStringList &upperExtensions
 
 // Replaces the file at `path` with `bytes`: they are written to a temporary
 // file in the same folder, flushed to the disk and renamed over the old file,
-// so a crash or a full disk leaves the old file whole.
-bool WriteFileReplacing(const QString &path, const QByteArray &bytes);
+// so a crash or a full disk leaves the old file whole. A symbolic link at
+// `path` is replaced by the file; what it pointed to is not touched. False
+// with the reason ("Permission denied", "No space left on device", ...).
+bool WriteFileReplacing(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// Removes a symbolic link at `path` (and nothing else), so that a write there
+// makes a file of its own instead of writing through the link.
+void RemoveSymbolicLink(const QString &path);
+
+// Where the program writes its file `name` for a picture folder: in the
+// folder when this user may write there, else in the program's cache folder
+// ("<cache>/Corvane/folders/<hash of the folder's path>/"), so that a
+// read-only picture folder can still be used.
+QString FolderFilePath(const QString &folder, const QString &name);
 
 // Copies `source` to `destination` the same way, overwriting a file that is
 // there; afterwards the destination exists and has the source's size, or

@@ -15,6 +15,7 @@
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/FolderFiles.h"
+#include "wallpaper/changer/Settings.h"
 
 namespace pellimore {
 
@@ -47,7 +48,7 @@ PictureLibrary::PictureLibrary(ChangerState &state, const Platform &platform) : 
 
 QString PictureLibrary::FolderPath() const { return AddTrailingBackslash(state_.PictureFolder); }
 
-QString PictureLibrary::PictureDataPath() const { return FolderPath() + kPictureDataName; }
+QString PictureLibrary::PictureDataPath() const { return FolderFilePath(FolderPath(), kPictureDataName); }
 
 QString PictureLibrary::BackgroundsPath() const { return FolderPath() + kBackgroundsFolderName; }
 
@@ -120,7 +121,10 @@ void PictureLibrary::ReadPictureData()
 {
     if (PictureCount() == 0)
         return;
-    const QString path = PictureDataPath();
+    QString path = PictureDataPath();
+    // A read-only folder's own records are read until the program's copy exists.
+    if (const QString own = FolderPath() + kPictureDataName; !FileExists(path) && FileExists(own))
+        path = own;
     bool rebuilt = false;
     if (!FileExists(path)) {
         WriteDefaultPictureData();
@@ -162,7 +166,17 @@ bool PictureLibrary::WritePictureData()
     // empty for a while keeps the records of the pictures that come back.
     if (PictureCount() == 0)
         return true;
-    return WriteFileReplacing(PictureDataPath(), FormatPictureData(records_));
+    return WriteRecords(records_);
+}
+
+bool PictureLibrary::WriteRecords(const std::vector<PictureRecord> &records)
+{
+    if (WriteFileReplacing(PictureDataPath(), FormatPictureData(records), &lastWriteError_)) {
+        lastWriteError_.clear();
+        return true;
+    }
+    TellUnsavedOnce(state_, platform_.ui, PictureDataPath(), lastWriteError_);
+    return false;
 }
 
 bool PictureLibrary::WriteDefaultPictureData()
@@ -171,7 +185,7 @@ bool PictureLibrary::WriteDefaultPictureData()
     defaults.reserve(size_t(PictureCount()));
     for (int i = 0; i < PictureCount(); ++i)
         defaults.push_back(PictureRecord{pictureNames_[i], kStyleCentered, state_.DesktopColor, i + 1});
-    return WriteFileReplacing(PictureDataPath(), FormatPictureData(defaults));
+    return WriteRecords(defaults);
 }
 
 void PictureLibrary::MergePictureRecords() { Merge(false); }

@@ -68,7 +68,8 @@ public:
     int BackgroundCount() const { return int(backgroundNames_.size()); }
     const QString &LastAddFolder() const { return lastAddFolder_; }
 
-    // The picture folder with a trailing "/", and its library file.
+    // The picture folder with a trailing "/", and its library file (in the
+    // program's cache folder when the picture folder cannot be written).
     QString FolderPath() const;
     QString PictureDataPath() const;
     QString BackgroundsPath() const;
@@ -91,9 +92,11 @@ public:
     // pictures): a missing file is built from the names and shuffled; a
     // damaged one keeps its readable lines and is repaired by the merge.
     void ReadPictureData();
-    // Writes every record; false when the file could not be replaced. With
-    // no pictures listed the file is left as it is.
+    // Writes every record; false when the file could not be replaced (the
+    // user is told once per run; LastWriteError says why). With no pictures
+    // listed the file is left as it is.
     bool WritePictureData();
+    const QString &LastWriteError() const { return lastWriteError_; }
     // Writes a fresh file from the names: style 0, the desktop colour, and the
     // list number as the order.
     bool WriteDefaultPictureData();
@@ -127,6 +130,7 @@ public:
     bool SelectBackgroundItem(const QString &name);
 
 private:
+    bool WriteRecords(const std::vector<PictureRecord> &records);
     // The merge; `force` rebuilds and reshuffles even when the names match.
     // True when it rebuilt the records (and so shuffled and wrote them).
     bool Merge(bool force);
@@ -144,6 +148,7 @@ private:
     std::vector<PictureRecord> records_;
     QStringList backgroundNames_;
     QString lastAddFolder_;
+    QString lastWriteError_;
 };
 
 }  // namespace pellimore

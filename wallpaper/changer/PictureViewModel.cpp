@@ -7,6 +7,7 @@
 #include "platform/imageio/PictureWriter.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
+#include "wallpaper/changer/FolderFiles.h"
 #include "platform/shell/PathHelpers.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/ShellIntegration.h"
@@ -35,7 +36,7 @@ PictureViewModel::PictureViewModel(ChangerState &state, PictureLibrary &library,
 
 QString PictureViewModel::WallpaperBitmapPath() const
 {
-    return AddTrailingBackslash(state_.PictureFolder) + kRenderedWallpaperName;
+    return FolderFilePath(state_.PictureFolder, kRenderedWallpaperName);
 }
 
 PictureRecord *PictureViewModel::CurrentEntry()
@@ -61,23 +62,42 @@ void PictureViewModel::MeasureDesktop()
     screenLabel_ = QStringLiteral("Desktop = %1 x %2").arg(size.width()).arg(size.height());
 }
 
-bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error)
+bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error,
+                                   bool forWallpaper)
 {
+    sourceStoredSize_ = QSize();
+    ShownSizeFunction shownSize;
+    if (forWallpaper) {
+        if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
+            MeasureDesktop();
+        const QSize desktop(state_.DesktopWidth, state_.DesktopHeight);
+        const PictureRecord *entry = CurrentEntry();
+        const WallpaperStyle style =
+            WallpaperStyleFromIndex(entry ? entry->Style : 0).value_or(WallpaperStyle::Centered);
+        shownSize = [desktop, style](QSize stored) { return WallpaperShownSize(stored, desktop, style); };
+    }
+    QSize stored;
     if (platformLoaderOnly) {
-        PictureResult loaded = pellimore::LoadPicture(path);
+        PictureLoadOptions options;
+        options.shownSize = shownSize;
+        PictureResult loaded = pellimore::LoadPicture(path, options);
         if (!loaded.Ok()) {
             *error = loaded.error;
             return false;
         }
+        stored = loaded.storedSize;
         picSource_.ClearPicture();
-        picSource_.SetPicture(loaded.bitmap);
-        return true;
+        picSource_.SetPicture(std::move(loaded.bitmap));
+    } else {
+        const LoadByTypeResult loaded = LoadPictureByType(path, picSource_, png, shownSize);
+        if (!loaded.ok) {
+            *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
+            return false;
+        }
+        stored = loaded.storedSize;
     }
-    const LoadByTypeResult loaded = LoadPictureByType(path, picSource_, png);
-    if (!loaded.ok) {
-        *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
-        return false;
-    }
+    if (stored != QSize(picSource_.Width(), picSource_.Height()))
+        sourceStoredSize_ = stored;
     return true;
 }
 
@@ -86,6 +106,10 @@ void PictureViewModel::ClearPictures()
     picSource_.ClearPicture();
     picThumb_.ClearPicture();
     picEffect_.ClearPicture();
+    // Hidden surfaces keep no memory between pictures.
+    picSource_.Resize(0, 0);
+    picEffect_.Resize(0, 0);
+    sourceStoredSize_ = QSize();
     state_.PendingApply = false;
 }
 
@@ -94,7 +118,9 @@ void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &sou
 {
     if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
         MeasureDesktop();
-    const int W = source.Width(), H = source.Height();
+    const bool reduced = &source == &picSource_ && !sourceStoredSize_.isEmpty();
+    const int W = reduced ? sourceStoredSize_.width() : source.Width();
+    const int H = reduced ? sourceStoredSize_.height() : source.Height();
     const int DW = state_.DesktopWidth, DH = state_.DesktopHeight;
     const bool main = window == AnalysisWindow::Main;
     const bool centeredChosen = styles_.chosen == 0;
@@ -198,7 +224,8 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
     if (source.Width() <= 0 || source.Height() <= 0 || desktop.isEmpty())
         return;
     const ColorRef back = EntryBackColor();
-    Bitmap fitted = pellimore::FitToDesktop(source.Image(), desktop, back);
+    const QSize stored = &source == &picSource_ ? sourceStoredSize_ : QSize();
+    Bitmap fitted = pellimore::FitToDesktop(source.Image(), desktop, back, stored);
     // The canvas starts empty: an earlier rendering must not show in the margin.
     canvas.ClearPicture();
     canvas.Resize(fitted.Width(), fitted.Height());
@@ -209,8 +236,10 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
     canvas.SetForeColor(back);
     canvas.TakeImageAsPicture();
     canvas.Refresh();
-    if (state_.LargeFonts && &source == &picSource_ && &canvas != &picSource_)
+    if (state_.LargeFonts && &source == &picSource_ && &canvas != &picSource_) {
         picSource_.SetPicture(canvas.Image());
+        sourceStoredSize_ = QSize();
+    }
 }
 
 void PictureViewModel::LayGifOverColor()
@@ -241,6 +270,7 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
     input.backColor = EntryBackColor();
     input.gifNeedsBackground = gifFlags_.gifNeedsBackground;
     input.animatedPreviewShown = gifFlags_.animatedPreviewShown;
+    input.storedSize = sourceStoredSize_;
     if (input.desktop.isEmpty()) {
         MeasureDesktop();
         input.desktop = QSize(state_.DesktopWidth, state_.DesktopHeight);
@@ -248,6 +278,7 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
     const Bitmap bitmap =
         RenderWallpaper(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(), input);
     QString writeError;
+    RemoveSymbolicLink(path);
     if (!SaveBmp(bitmap, path, &writeError)) {
         if (error)
             *error = QStringLiteral("The wallpaper bitmap %1 could not be written: %2").arg(path, writeError);

@@ -69,8 +69,12 @@ public:
     const QString &ScreenLabel() const { return screenLabel_; }
 
     // Loads the picture file into picSource by its type (the platform loader
-    // alone when asked); false with the reason.
-    bool LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error);
+    // alone when asked); false with the reason. forWallpaper: the picture is
+    // about to become the wallpaper of the current entry, so a picture the
+    // desktop shows smaller may come reduced to what it shows (the analysis
+    // and the fit still go by the size the file stores).
+    bool LoadPicture(const QString &path, StdPNG &png, bool platformLoaderOnly, QString *error,
+                     bool forWallpaper = false);
     // Empties the surfaces; nothing waits to be applied any more.
     void ClearPictures();
 
@@ -104,7 +108,8 @@ public:
     // Stops the animated preview when it is shown.
     void EndAnimatedPreview();
 
-    // The path of the wallpaper bitmap in the picture folder.
+    // The path of the wallpaper bitmap: in the picture folder, or in the
+    // program's cache folder when the picture folder cannot be written.
     QString WallpaperBitmapPath() const;
     // The current entry (the one at SelectedIndex); nullptr when none.
     PictureRecord *CurrentEntry();
@@ -124,6 +129,9 @@ private:
     PictureSurface picSource_;
     PictureSurface picEffect_;
     PictureSurface picThumb_;
+    // The size picSource's picture has in its file when it holds a reduced
+    // decode; empty when it holds the picture at its own size.
+    QSize sourceStoredSize_;
     GifPictureFlags gifFlags_;
 
     QString screenLabel_;

@@ -19,10 +19,24 @@
 
 namespace pellimore {
 
+namespace {
+
+// A PNG is decoded whole (its inflated data and its 32-bit bitmap side by
+// side) before it is reduced to what the desktop shows; this bounds that
+// peak near 300 MiB. Larger PNGs are "too large to process".
+StdPNG::Options WallpaperPngOptions()
+{
+    StdPNG::Options options;
+    options.limits.maxPixels = kWallpaperPngMaxPixels;
+    return options;
+}
+
+}  // namespace
+
 Schedule::Schedule(ChangerState &state, PictureLibrary &library, PictureViewModel &view,
                    WallpaperInstaller &installer, const Platform &platform, QObject *parent)
     : QObject(parent), state_(state), library_(library), view_(view), installer_(installer), platform_(platform),
-      png_(std::make_unique<StdPNG>(platform.ui))
+      png_(std::make_unique<StdPNG>(platform.ui, WallpaperPngOptions()))
 {
     tmrWhenToChange_.setInterval(60000);
     tmrRefresh_.setInterval(30000);
@@ -128,7 +142,8 @@ bool Schedule::LoadCurrentPicture(bool platformLoaderOnly, QString *error)
         *error = QStringLiteral("the picture list has no entry for this place in the play order");
         return false;
     }
-    return view_.LoadPicture(PicturePath(state_.PictureFolder, entry->FileName), *png_, platformLoaderOnly, error);
+    return view_.LoadPicture(PicturePath(state_.PictureFolder, entry->FileName), *png_, platformLoaderOnly, error,
+                             true);
 }
 
 bool Schedule::Recover(QString *error)
@@ -146,7 +161,8 @@ bool Schedule::Recover(QString *error)
         return false;
     }
     state_.SelectedIndex = state_.CurrentIndex - 1;
-    return LoadCurrentPicture(true, error);
+    // Loaded by its type again: a PNG is not a picture the platform loader reads.
+    return LoadCurrentPicture(false, error);
 }
 
 void Schedule::Fail(const QString &fileName, const QString &reason)
@@ -200,8 +216,12 @@ bool Schedule::ChangeToNextPicture()
         if (recovered)
             return false;
         recovered = true;
+        // The first failure names the real cause; the retry's would only repeat it.
+        const QString first = error;
         if (Recover(&error))
             return true;
+        if (!first.isEmpty())
+            error = first;
         if (const PictureRecord *now = view_.CurrentEntry())
             fileName = now->FileName;
         return false;
@@ -344,7 +364,7 @@ void Schedule::StartSchedule()
     } else {
         CheckSchedule();
     }
-    SaveSettings(state_, platform_.store);
+    SaveSettingsOrTell(state_, platform_.store, platform_.ui);
     installer_.SaveDesktopColor();
     if (listener_ && listener_->ReminderWanted())
         listener_->ShowReminder();
@@ -383,7 +403,7 @@ void Schedule::tmrRefresh_Timer()
     tmrRefresh_.stop();
     const bool changed = ChangeToNextPicture();
     ScheduleNextChange();
-    SaveSettings(state_, platform_.store);
+    SaveSettingsOrTell(state_, platform_.store, platform_.ui);
     installer_.SaveDesktopColor();
     if (state_.NoActiveDesktop == 0 && listener_)
         listener_->NotifyShell();

@@ -1,5 +1,8 @@
 #include "wallpaper/changer/Settings.h"
 
+#include "platform/ProgramNames.h"
+#include "platform/ui/Ui.h"
+
 #include <QLocale>
 
 #include "platform/ProgramNames.h"
@@ -156,6 +159,29 @@ bool SaveSettings(const ChangerState &state, SettingsStore &store)
     save(Keys::kActiveDesktop, PaddedNumberText(state.NoActiveDesktop));
     save(Keys::kJpg, PaddedNumberText(JpegSettingFromQuality(state.JpegQuality)));
     return ok;
+}
+
+}  // namespace pellimore
+
+namespace pellimore {
+
+bool SaveSettingsOrTell(ChangerState &state, SettingsStore &store, Ui &ui)
+{
+    if (SaveSettings(state, store))
+        return true;
+    TellUnsavedOnce(state, ui, QStringLiteral("the settings"), store.LastError());
+    return false;
+}
+
+void TellUnsavedOnce(ChangerState &state, Ui &ui, const QString &what, const QString &why)
+{
+    if (state.UnsavedTold)
+        return;
+    state.UnsavedTold = true;
+    ui.Message(QStringLiteral("WallPaper Pellimore could not save %1: %2\n\n"
+                              "Your changes are kept while the program runs.")
+                   .arg(what, why.isEmpty() ? QStringLiteral("unknown error") : why),
+               MessageIcon::Exclamation, kApplicationTitle);
 }
 
 }  // namespace pellimore

@@ -8,6 +8,7 @@
 namespace pellimore {
 
 class SettingsStore;
+class Ui;
 class Clock;
 struct ChangerState;
 
@@ -34,5 +35,10 @@ LoadSettingsOutcome LoadSettings(ChangerState &state, const SettingsStore &store
 // Writes the settings of section "Wallpaper" in their fixed order; false when
 // any value could not be stored.
 bool SaveSettings(const ChangerState &state, SettingsStore &store);
+// SaveSettings; when it fails, the user is told once per run (the state
+// stays in memory and is saved again at the next chance).
+bool SaveSettingsOrTell(ChangerState &state, SettingsStore &store, Ui &ui);
+// Tells the user, once per run, that `what` could not be saved and why.
+void TellUnsavedOnce(ChangerState &state, Ui &ui, const QString &what, const QString &why);
 
 }  // namespace pellimore

@@ -1,11 +1,19 @@
 #include "wallpaper/changer/WallpaperApp.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 #include "platform/Platform.h"
 #include "platform/clock/Clock.h"
 #include "platform/desktop/DesktopService.h"
 #include "platform/help/HelpService.h"
 #include "platform/instance/InstanceChannel.h"
 #include "platform/shell/ShellFolders.h"
+#include "platform/store/SettingsStore.h"
 #include "platform/shell/PathHelpers.h"
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/changer/PictureViewModel.h"
@@ -95,12 +103,18 @@ NextOnceResult WallpaperApp::RunNextOnce()
     Begin();
     const bool hasPictures = LoadLibrary(false);
     state_.Loading = false;
-    if (!hasPictures)
+    if (!hasPictures) {
+        // A folder that cannot be read is not an empty one.
+        const QByteArray folder = QFile::encodeName(state_.PictureFolder);
+        if (::access(folder.constData(), R_OK | X_OK) != 0)
+            return {1, QStringLiteral("cannot read the folder %1: %2")
+                           .arg(state_.PictureFolder, QString::fromLocal8Bit(std::strerror(errno)))};
         return {1, QStringLiteral("there are no pictures in the folder %1").arg(state_.PictureFolder)};
+    }
     view_->MeasureDesktop();
     schedule_->SetControlsFromSettings();
     const bool changed = schedule_->NextWallpaper();
-    ShutDown();
+    const bool saved = ShutDown();
     if (!changed) {
         QString reason = schedule_->LastError();
         if (reason.isEmpty())
@@ -108,6 +122,8 @@ NextOnceResult WallpaperApp::RunNextOnce()
         return {1, reason.simplified()};
     }
     installer_->SaveDesktopColor();
+    if (!saved)
+        return {1, QStringLiteral("the wallpaper was changed, but %1").arg(saveError_).simplified()};
     return {};
 }
 
@@ -116,8 +132,13 @@ bool WallpaperApp::ShutDown()
     schedule_->StopTimers();
     if (!started_)
         return true;
-    const bool settingsSaved = SaveSettings(state_, services_.platform.store);
+    const bool settingsSaved = SaveSettingsOrTell(state_, services_.platform.store, services_.platform.ui);
     const bool librarySaved = library_->WritePictureData();
+    saveError_.clear();
+    if (!settingsSaved)
+        saveError_ = QStringLiteral("the settings could not be saved: %1").arg(services_.platform.store.LastError());
+    else if (!librarySaved)
+        saveError_ = QStringLiteral("%1 could not be saved: %2").arg(library_->PictureDataPath(), library_->LastWriteError());
     return settingsSaved && librarySaved;
 }
 

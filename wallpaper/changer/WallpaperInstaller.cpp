@@ -142,7 +142,7 @@ void WallpaperInstaller::DisableActiveDesktop()
     activeDesktop_.Disable();
     activeDesktopMenuEnabled_ = false;
     state_.NoActiveDesktop = 1;
-    SaveSettings(state_, platform_.store);
+    SaveSettingsOrTell(state_, platform_.store, platform_.ui);
 }
 
 ColorRef StoredDesktopColor(const SettingsStore &store)

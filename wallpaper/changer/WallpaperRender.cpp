@@ -48,15 +48,26 @@ FitLayout FitToDesktopLayout(QSize picture, QSize desktop)
     return {QSize(CW, CH), QRect(x, y, w, h)};
 }
 
-Bitmap FitToDesktop(const Bitmap &picture, QSize desktop, ColorRef backColor)
+Bitmap FitToDesktop(const Bitmap &picture, QSize desktop, ColorRef backColor, QSize storedSize)
 {
-    const FitLayout layout = FitToDesktopLayout(QSize(picture.Width(), picture.Height()), desktop);
+    const FitLayout layout =
+        FitToDesktopLayout(storedSize.isEmpty() ? QSize(picture.Width(), picture.Height()) : storedSize, desktop);
     Bitmap canvas(layout.canvas.width(), layout.canvas.height(), 24);
     canvas.Fill(PixelFromColorRef(backColor & 0xFFFFFF));
     const QRect &r = layout.picture;
     StretchBlt(canvas, r.x(), r.y(), r.width(), r.height(), picture, 0, 0, picture.Width(), picture.Height(),
                StretchMode::Halftone, kSrcCopy);
     return canvas;
+}
+
+QSize WallpaperShownSize(QSize stored, QSize desktop, WallpaperStyle style)
+{
+    if (stored.isEmpty() || desktop.isEmpty() || !IsLargerThanDesktop(stored, desktop))
+        return QSize();
+    // The desktop stretches a stretched picture to its own size.
+    if (style == WallpaperStyle::Stretched)
+        return desktop;
+    return FitToDesktopLayout(stored, desktop).picture.size();
 }
 
 Bitmap LayOverColor(const Bitmap &picture, ColorRef color)
@@ -81,7 +92,7 @@ Bitmap RenderWallpaper(const Bitmap &picture, const WallpaperRenderInput &input)
         return input.gifNeedsBackground ? LayOverColor(picture, input.backColor) : picture;
     if (input.style == WallpaperStyle::Stretched)
         return picture;
-    return FitToDesktop(picture, input.desktop, input.backColor);
+    return FitToDesktop(picture, input.desktop, input.backColor, input.storedSize);
 }
 
 }  // namespace pellimore

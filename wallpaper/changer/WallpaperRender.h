@@ -25,8 +25,14 @@ int ScaledPixels(int size, float factor);
 // The fit of a picture of this size onto a desktop of this size. Both sizes
 // must be positive.
 FitLayout FitToDesktopLayout(QSize picture, QSize desktop);
-// The picture drawn into its fitted canvas over the colour (halftone).
-Bitmap FitToDesktop(const Bitmap &picture, QSize desktop, ColorRef backColor);
+// The picture drawn into its fitted canvas over the colour (halftone). The
+// layout follows storedSize when given (the size the file stores, of which
+// picture may be a reduced decode), else the picture's own size.
+Bitmap FitToDesktop(const Bitmap &picture, QSize desktop, ColorRef backColor, QSize storedSize = QSize());
+// The size a picture of this stored size is shown at on the desktop, when
+// that is smaller than the picture (an empty size otherwise): the fitted
+// rectangle, or for a stretched picture the desktop itself.
+QSize WallpaperShownSize(QSize stored, QSize desktop, WallpaperStyle style);
 
 // The picture over a colour: every pixel blended by its alpha onto the colour;
 // the result is opaque and stands for 24 bits.
@@ -40,6 +46,7 @@ struct WallpaperRenderInput {
     ColorRef backColor = 0;
     bool gifNeedsBackground = false;    // a transparent GIF: laid over its colour
     bool animatedPreviewShown = false;  // an animated GIF: never fitted
+    QSize storedSize;                   // the picture's size in its file, when it was decoded reduced
 };
 
 // The wallpaper bitmap of a picture: a picture that fits the desktop as it is

@@ -78,7 +78,8 @@ QString PicturePath(const QString &pictureFolder, const QString &fileName)
     return pictureFolder + QLatin1Char('/') + fileName;
 }
 
-LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png)
+LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png,
+                                   const ShownSizeFunction &shownSize)
 {
     LoadByTypeResult result;
     const QString type = PictureType(path);
@@ -87,23 +88,33 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
         surface.ClearPicture();
         surface.Cls();
         png.SetTransparentStyle(kPngTransparentStyle);
-        if (!png.LoadFile(path, true, false, 255))
-            return result;  // the decoder has told the user
-        surface.Resize(png.Width(), png.Height());
+        if (!png.LoadFile(path, true, false, 255)) {
+            result.error = png.LastError();
+            return result;
+        }
+        result.storedSize = QSize(png.Width(), png.Height());
+        QSize shown = shownSize ? shownSize(result.storedSize) : QSize();
+        if (shown.isEmpty() || shown.width() >= png.Width() || shown.height() >= png.Height())
+            shown = result.storedSize;
+        surface.Resize(shown.width(), shown.height());
         surface.Cls();
-        png.Paint(surface.Dc(), 0, 0);
+        png.Paint(surface.Dc(), 0, 0, shown.width(), shown.height());
+        png.ReleaseImage();
         surface.TakeImageAsPicture();
         result.ok = true;
         return result;
     }
     result.kind = type == QLatin1String("GIF") ? LoadedPictureKind::Gif : LoadedPictureKind::Other;
-    PictureResult picture = LoadPicture(path);
+    PictureLoadOptions options;
+    options.shownSize = shownSize;
+    PictureResult picture = LoadPicture(path, options);
     if (!picture.Ok()) {
         result.error = picture.error;
         return result;
     }
+    result.storedSize = picture.storedSize;
     surface.Resize(picture.bitmap.Width(), picture.bitmap.Height());
-    surface.SetPicture(picture.bitmap);
+    surface.SetPicture(std::move(picture.bitmap));
     result.ok = true;
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -42,8 +43,13 @@ enum class LoadedPictureKind { Png, Gif, Other };
 struct LoadByTypeResult {
     bool ok = false;
     LoadedPictureKind kind = LoadedPictureKind::Other;
-    QString error;  // the platform loader's reason; the PNG decoder tells the user itself
+    QString error;  // the reason (the PNG decoder has also told the user itself)
+    QSize storedSize;  // the picture's size in its file
 };
+
+// Given a picture's stored size, the size it will be shown at; an empty size
+// keeps it whole.
+using ShownSizeFunction = std::function<QSize(QSize stored)>;
 
 // Loads the picture at path into surface by its type. On success the picture
 // is the surface's persistent picture (and its drawing image) and the surface
@@ -53,7 +59,12 @@ struct LoadByTypeResult {
 // decoder's Width and Height; the caller marks the picture as PNG. Anything
 // else: the platform picture loader (for a GIF its first image). On failure
 // the surface is left as it was, except that a failing PNG has cleared it.
-LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png);
+// With shownSize, a picture that will be shown smaller comes reduced: a JPEG
+// at the decoder's nearest reduction that still covers the shown size, a PNG
+// painted (halftone) straight at the shown size; the decoder's full-size
+// image is let go as soon as it is painted.
+LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png,
+                                   const ShownSizeFunction &shownSize = {});
 
 // The multi-frame marker: a data-block terminator followed by the introducer
 // and label of a graphic control extension.

@@ -50,9 +50,16 @@ bool StdPNG::Fail(const char *text, const char *title)
     // The image goes first; the load counts as running until the box is
     // answered, so a load started meanwhile is refused.
     ResetImage();
-    ui_.Message(QString::fromLatin1(text), MessageIcon::Exclamation, QString::fromLatin1(title));
+    lastError_ = QString::fromLatin1(text);
+    ui_.Message(lastError_, MessageIcon::Exclamation, QString::fromLatin1(title));
     state_ = 0;
     return false;
+}
+
+void StdPNG::ReleaseImage()
+{
+    if (state_ == 0)
+        ResetImage();
 }
 
 ColorRef StdPNG::ResolveColor(int32_t style) const

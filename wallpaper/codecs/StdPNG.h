@@ -70,6 +70,10 @@ enum : int32_t {
     kPngFileBackground = -4,
 };
 
+// The largest PNG the wallpaper change and the screen saver decode: 36
+// megapixels (7200 x 5000) cost at most about 300 MiB while decoding.
+inline constexpr int64_t kWallpaperPngMaxPixels = 36'000'000;
+
 class StdPNG {
 public:
     struct Options {
@@ -106,6 +110,11 @@ public:
     void Paint(DeviceContext &hDC, int destX, int destY, int destCx = 0, int destCy = 0,
                DeviceContext *PngDC = nullptr, int pngX = 0, int pngY = 0, int pngCx = 0, int pngCy = 0,
                uint8_t AlphaBlend = 255);
+
+    // The text the last failed LoadFile told the user; empty after a success.
+    const QString &LastError() const { return lastError_; }
+    // Lets go of the image once it has been painted where it is shown.
+    void ReleaseImage();
 
     // --- read-only properties (0 or empty while a load resolves its pixels) --
     // The bitmap handle is the Bitmap itself (its BitCount() is the depth it
@@ -177,6 +186,7 @@ private:
     uint8_t progressiveDisplay_ = 0;
     png::PngChunkData chunks_;
     std::unique_ptr<stdPNGdata> data_;
+    QString lastError_;
 };
 
 }  // namespace pellimore

@@ -24,6 +24,8 @@ using namespace png;
 namespace {
 
 constexpr int kZOk = 0;
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kZlibOverhead = 1024;
 constexpr int kRowsPerBlock = 16;
 constexpr int64_t kMaxFileBytes = std::numeric_limits<int32_t>::max();
 
@@ -94,6 +96,7 @@ private:
         if (folder || !file.open(QIODevice::ReadOnly)) {
             png_.ResetImage();
             const QString reason = folder ? QString::fromLocal8Bit(std::strerror(EISDIR)) : file.errorString();
+            png_.lastError_ = reason;
             png_.ui_.Message(reason, MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
             return false;
         }
@@ -105,7 +108,8 @@ private:
         const int64_t got = size > 0 ? file.read(reinterpret_cast<char *>(file_.Data()), size) : 0;
         if (got != size) {
             png_.ResetImage();
-            png_.ui_.Message(file.errorString(), MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
+            png_.lastError_ = file.errorString();
+            png_.ui_.Message(png_.lastError_, MessageIcon::Exclamation, QString::fromLatin1(kTitleFileAccess));
             return false;
         }
         return true;
@@ -158,6 +162,11 @@ private:
         if (!expected)
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         inflatedSize_ = std::size_t(*expected);
+        // Deflate codes at most 258 bytes in one bit pattern of two bits or
+        // more (a ratio of 1032 to 1): image data shorter than that bound
+        // cannot fill the picture its header claims, so nothing is allocated for it.
+        if (uint64_t(compressed_.size()) * kMaxDeflateRatio + kZlibOverhead < uint64_t(inflatedSize_))
+            return Fail(kMsgInflate, kTitleInvalidFormat);
         png_.data_->KeepSpareFor(png_.chunks_.header.width, png_.chunks_.header.height);
         if (!inflated_.Allocate(inflatedSize_))
             return Fail(kMsgTooLarge, kTitleInvalidPng);
@@ -165,10 +174,10 @@ private:
         const int result = png_.zlib_.Uncompress(inflated_.Data(), &produced, compressed_.data(), compressed_.size());
         compressed_ = {};
         file_.Release();
-        if (result != kZOk)
+        // Image data that inflates to less than the picture is damaged: its
+        // missing rows would show as black.
+        if (result != kZOk || produced != inflatedSize_)
             return Fail(kMsgInflate, kTitleInvalidFormat);
-        // Data that ends early leaves the missing rows zero: filter "none", samples 0.
-        std::fill(inflated_.Data() + produced, inflated_.Data() + inflatedSize_, uint8_t(0));
         return true;
     }
 
@@ -479,6 +488,7 @@ bool StdPNG::LoadFile(const QString &FileName, bool ValidateAllData, bool Make32
     // The old picture goes; its memory serves the new one if the size is the same.
     data_->ClearKeepingMemory();
     chunks_ = png::PngChunkData{};
+    lastError_.clear();
     state_ = 0;
     struct ReleaseSpare {
         stdPNGdata &data;

@@ -248,7 +248,10 @@ TEST_F(PictureLibraryTest, AnUnreadableFileStillGivesEveryPictureARecord)
     MakeAll({"a.jpg", "b.jpg"});
     QDir().mkpath(folder + "/wallpaper.dat");   // a folder in its place: can be neither read nor replaced
     state.CurrentOrder = 1;
+    // Told once, with the system's reason, however often the library is written.
+    ui.ExpectMessageContaining(QStringLiteral("Is a directory"), MessageResult::Ok);
     Start();
+    library.ShuffleOrder();
     EXPECT_EQ(library.Records().size(), 2u);
     EXPECT_TRUE(IsPlayOrder());
     EXPECT_TRUE(QFileInfo(folder + "/wallpaper.dat").isDir());
@@ -363,7 +366,8 @@ TEST_F(PictureLibraryTest, AFullDiskWhileWritingLeavesThePreviousFile)
     for (PictureRecord &record : library.Records())
         record.Style = kStyleTiled;
 
-    // Writes past 8 KiB fail as on a full disk.
+    // Writes past 8 KiB fail as on a full disk; the message names the cause.
+    ui.ExpectMessageContaining(QStringLiteral("File too large"), MessageResult::Ok);
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);

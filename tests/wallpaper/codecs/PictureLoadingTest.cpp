@@ -46,10 +46,21 @@ TEST(PictureLoading, PngFilesGoThroughTheProgramsDecoderWithAlphaKept)
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.kind, LoadedPictureKind::Png);
     EXPECT_EQ(png.TransparentStyle(), -1);
-    EXPECT_EQ(png.BitCount_BMP(), 32);
     EXPECT_EQ(surface.Width(), 32);
     EXPECT_EQ(surface.Height(), 32);
+    EXPECT_EQ(result.storedSize, QSize(32, 32));
     EXPECT_TRUE(surface.HasPicture());
+    // The decoder lets go of its copy once the picture is painted.
+    EXPECT_EQ(png.Handle(), nullptr);
+
+    // Shown smaller, the picture is painted straight at the shown size; the
+    // stored size is still told.
+    const LoadByTypeResult reduced = LoadPictureByType(test::TestDataPath("pngsuite/basn2c08.png"), surface, png,
+                                                       [](QSize stored) { return stored / 2; });
+    ASSERT_TRUE(reduced.ok);
+    EXPECT_EQ(reduced.storedSize, QSize(32, 32));
+    EXPECT_EQ(QSize(surface.Width(), surface.Height()), QSize(16, 16));
+    EXPECT_EQ(QSize(surface.Picture().Width(), surface.Picture().Height()), QSize(16, 16));
 }
 
 TEST(PictureLoading, ABrokenPngIsReportedByTheDecoder)
