@@ -118,7 +118,8 @@ frmAutoRun::frmAutoRun(bool noNotificationArea, QWidget *parent) : QDialog(paren
     buttons->addWidget(cmdOK);
     layout->addLayout(buttons);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
+    // Wide enough that the text's own line breaks are the only ones.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 92);
 }
 
 bool frmAutoRun::Run()

@@ -97,6 +97,8 @@ frmWallpaper::frmWallpaper(WallpaperApp &app, NotificationArea &area, QWidget *p
 frmWallpaper::~frmWallpaper()
 {
     delete splash_;
+    // The control leaves the notification area while its library still exists.
+    delete cNoticon1_;
 }
 
 void frmWallpaper::BuildMenus()
@@ -169,6 +171,8 @@ QWidget *frmWallpaper::BuildListFrame()
     layout->addWidget(FileList_, 1);
     // The list scrolls sideways with its own bar below it, for long names.
     HScroll1_ = Named(new QScrollBar(Qt::Horizontal, Frame13_), "HScroll1");
+    HScroll1_->setRange(0, 0);
+    HScroll1_->setEnabled(false);
     layout->addWidget(HScroll1_);
     auto *buttons = new QHBoxLayout;
     cmdAddPic_ = Button(QStringLiteral("&Add"), "cmdAddPic", QStringLiteral("Add picture to list"), Frame13_);
@@ -231,7 +235,6 @@ QWidget *frmWallpaper::BuildPictureColumn()
     for (int i = 0; i < 3; ++i) {
         optPropTile_[i] = Named(new QRadioButton(QLatin1String(captions[i]), fraDisplay_), "optPropTile");
         optPropTile_[i]->setProperty("index", i);
-        optPropTile_[i]->setAutoFillBackground(true);
         styleGroup->addButton(optPropTile_[i], i);
         styles->addWidget(optPropTile_[i]);
         connect(optPropTile_[i], &QRadioButton::clicked, this, [this, i] { model_.optPropTile_Click(i); });
@@ -439,14 +442,14 @@ void frmWallpaper::UpdatePicture()
     const StyleOptions &styles = picture.Styles();
     for (int i = 0; i < 3; ++i) {
         optPropTile_[i]->setChecked(styles.chosen == i);
-        // The chosen style's highlight background, from the model.
-        QPalette palette = optPropTile_[i]->palette();
-        if (styles.chosen == i)
+        // The chosen style has the highlight background; the others the frame's.
+        const bool chosen = styles.chosen == i;
+        QPalette palette = fraDisplay_->palette();
+        if (chosen)
             palette.setColor(QPalette::Window, QColor(RedOf(StyleOptions::kChosen), GreenOf(StyleOptions::kChosen),
                                                       BlueOf(StyleOptions::kChosen)));
-        else
-            palette = fraDisplay_->palette();
         optPropTile_[i]->setPalette(palette);
+        optPropTile_[i]->setAutoFillBackground(chosen);
     }
     const bool hasPicture = picture.Source().HasPicture();
     optPropTile_[1]->setEnabled(model_.StylesEnabled() && analysis.tiledEnabled);

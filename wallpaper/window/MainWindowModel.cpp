@@ -125,8 +125,9 @@ void MainWindowModel::ShowSelectedPicture()
     picture.SelectStyle(style, selectionChanging_);
     picture.SetColorLabel(entry->BackColor & 0xFFFFFF);
 
+    // The thumbnail shows the desktop: the entry's colour around the picture.
     picture.Thumbnail().ClearPicture();
-    picture.Thumbnail().Cls();
+    picture.Thumbnail().SetBackColor(entry->BackColor & 0xFFFFFF);
     picture.Source().ClearPicture();
     selectedGif_ = Bitmap();
     QString error;
