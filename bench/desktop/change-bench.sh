@@ -1,61 +1,94 @@
 #!/usr/bin/env bash
-# One whole wallpaper change of a 6000 x 4000 JPEG onto a 1920 x 1080 X root,
-# beside `feh --bg-max` and `hsetroot -full` (fit) of the same file, in the
-# same run on the same Xvfb. Prints the median wall time and the peak memory
-# (maximum resident set) of each.
+# One whole wallpaper change (`WallPaper --next`, plain X11 backend) of a big
+# picture onto a 1920 x 1080 X root, beside `feh --bg-max`, `hsetroot -full`
+# and `xwallpaper --maximize` of the same file, in one run on one Xvfb, the
+# programs taking turns. Three pictures: a 6000 x 4000 JPEG, an 8000 x 6000
+# JPEG and a 6000 x 4000 PNG. Prints the median wall time and the median peak
+# memory (maximum resident set) of each, and our ratios to feh.
 #
 #     bench/desktop/change-bench.sh [BUILD_DIR] [RUNS]
 #
-# The 6000 x 4000 JPEG is made with ImageMagick from the photograph in
-# $PHOTO (default tests/data/photos/LadyBird.jpg, 2560 x 1600, enlarged).
-# For a picture with real detail at that size, point PHOTO at a bigger one,
-# e.g. PHOTO=/path/to/Kleiber_by_Lukas_Baubkus.jpg (6028 x 3391), which
-# earlier measurements used.
+# Every timed run is checked before it counts, and the script fails otherwise:
+# our run must exit 0, write "Wallpaper Pellimore.bmp" at the fitted size of
+# the big picture, store that picture as the current one and publish a root
+# picture (_XROOTPMAP_ID, removed before each run); a peer's run must exit 0
+# and publish a root picture.
 #
-# BUILD_DIR holds a Release build of WallPaper (default: build). Needs the
-# Debian packages xvfb, feh, hsetroot and imagemagick (peers and picture
-# making only; the product uses none of them).
+# The pictures are made with ImageMagick from the photograph in $PHOTO
+# (default tests/data/photos/LadyBird.jpg, enlarged). BUILD_DIR holds an
+# optimised build of WallPaper (default: build). Needs the Debian packages
+# xvfb, x11-utils, feh, hsetroot, xwallpaper and imagemagick (peers and
+# picture making only; the product uses none of them).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-runs=${2:-5}
+runs=${2:-7}
 program="$build/wallpaper/app/WallPaper"
-for tool in Xvfb feh hsetroot convert python3; do
-    command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb feh hsetroot imagemagick)"; exit 2; }
+for tool in Xvfb xprop feh hsetroot xwallpaper convert python3; do
+    command -v "$tool" >/dev/null ||
+        { echo "missing: $tool (apt-get install xvfb x11-utils feh hsetroot xwallpaper imagemagick)"; exit 2; }
 done
 [ -x "$program" ] || { echo "missing: $program (build WallPaper first)"; exit 2; }
 
 work=$(mktemp -d)
-display=:93
-Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 1
+trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$work" "$display_file"' EXIT
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$display_file")
 
 pictures="$work/home/Pictures"
-mkdir -p "$pictures" "$work/home/.config/Corvane"
+mkdir -p "$pictures" "$work/home/.config/Corvane" "$work/runtime"
+chmod 700 "$work/runtime"
 source_photo=${PHOTO:-tests/data/photos/LadyBird.jpg}
 [ -r "$source_photo" ] || { echo "cannot read the photograph $source_photo"; exit 2; }
-convert "$source_photo" -resize '6000x4000!' -quality 90 "$pictures/big.jpg"
+convert "$source_photo" -resize '6000x4000!' -quality 90 "$work/jpeg-6000x4000.jpg"
+convert "$source_photo" -resize '8000x6000!' -quality 90 "$work/jpeg-8000x6000.jpg"
+convert "$source_photo" -resize '6000x4000!' -define png:compression-level=6 "$work/png-6000x4000.png"
 convert -size 64x48 xc:gray "$pictures/small.bmp"
 
-# Runs a command and prints "seconds peak-KiB" (peak of the command's own process tree).
+# Runs a command and prints "seconds peak-KiB exit-status".
 measure() {
     python3 - "$@" <<'PY'
-import resource, subprocess, sys, time
+import os, subprocess, sys, time
 start = time.perf_counter()
-result = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+_, status, usage = os.wait4(child.pid, 0)
 elapsed = time.perf_counter() - start
-if result.returncode != 0:
-    sys.stderr.write(result.stderr.decode(errors="replace"))
-    sys.exit(result.returncode)
-print(f"{elapsed:.3f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss}")
+err = child.stderr.read().decode(errors="replace")
+code = os.waitstatus_to_exitcode(status)
+if code != 0:
+    sys.stderr.write(err)
+print(f"{elapsed:.3f} {usage.ru_maxrss} {code}")
 PY
 }
 
-# The next change is "big.jpg", centred, over grey.
+# The fitted canvas of a W x H picture on 1920 x 1080 (the changer's rule:
+# by width above an aspect of 1.4, else by height).
+fitted_size() {
+    python3 -c "
+w, h = $1, $2
+dw, dh = 1920, 1080
+s = dw / w if w / h > 1.4 else dh / h
+print(round(w * s), round(h * s))"
+}
+
+# The width and height in a BMP file's header.
+bmp_size() {
+    python3 -c "
+import struct, sys
+d = open(sys.argv[1], 'rb').read(26)
+w, h = struct.unpack('<ii', d[18:26])
+print(w, abs(h))" "$1"
+}
+
+# The next change is the big picture, centred, over grey.
 prepare() {
-    printf '"small.bmp",0,0,1\r\n"big.jpg",0,8421504,2\r\n' > "$pictures/wallpaper.dat"
+    local name=$1
+    rm -f "$pictures"/big.* "$pictures/Wallpaper Pellimore.bmp"
+    cp "$work/$name" "$pictures/big.${name##*.}"
+    printf '"big.%s",0,8421504,2\r\n"small.bmp",0,0,1\r\n' "${name##*.}" > "$pictures/wallpaper.dat"
     cat > "$work/home/.config/Corvane/Corvane.ini" <<INI
 [Wallpaper]
 Folder=$pictures
@@ -66,33 +99,57 @@ Sound= 0
 INI
 }
 
+root_is_set() { xprop -root _XROOTPMAP_ID 2>/dev/null | grep -q 'PIXMAP'; }
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
 median() { sort -n | awk '{a[NR]=$0} END {print a[int((NR+1)/2)]}'; }
 
-export DISPLAY=$display
-declare -A times peaks
-for name in wallpaper feh hsetroot; do
-    : > "$work/$name.times"
-    : > "$work/$name.peaks"
-    for _ in $(seq "$runs"); do
-        case $name in
-        wallpaper)
-            prepare
-            out=$(HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
-                  PELLIMORE_DESKTOP=x11 QT_QPA_PLATFORM=offscreen measure "$program" --next) ;;
-        feh) out=$(HOME="$work/home" measure feh --no-fehbg --bg-max "$pictures/big.jpg") ;;
-        hsetroot) out=$(measure hsetroot -full "$pictures/big.jpg") ;;
-        esac
-        echo "${out% *}" >> "$work/$name.times"
-        echo "${out#* }" >> "$work/$name.peaks"
+peers=(wallpaper feh hsetroot xwallpaper)
+for picture in jpeg-6000x4000.jpg jpeg-8000x6000.jpg png-6000x4000.png; do
+    dims=${picture#*-}
+    dims=${dims%.*}
+    expected=$(fitted_size "${dims%x*}" "${dims#*x}")
+    for name in "${peers[@]}"; do
+        : > "$work/$name.times"
+        : > "$work/$name.peaks"
     done
-    times[$name]=$(median < "$work/$name.times")
-    peaks[$name]=$(sort -n "$work/$name.peaks" | tail -1)
+    for run in $(seq "$runs"); do
+        for name in "${peers[@]}"; do
+            xprop -root -remove _XROOTPMAP_ID 2>/dev/null || true
+            case $name in
+            wallpaper)
+                prepare "$picture"
+                out=$(HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
+                      XDG_RUNTIME_DIR="$work/runtime" PELLIMORE_DESKTOP=x11 QT_QPA_PLATFORM=offscreen \
+                      measure "$program" --next) ;;
+            feh) out=$(HOME="$work/home" measure feh --no-fehbg --bg-max "$work/$picture") ;;
+            hsetroot) out=$(measure hsetroot -full "$work/$picture") ;;
+            xwallpaper) out=$(measure xwallpaper --maximize "$work/$picture") ;;
+            esac
+            read -r seconds peak status <<<"$out"
+            [ "$status" = 0 ] || fail "$name run $run on $picture exited with $status"
+            root_is_set || fail "$name run $run on $picture published no root picture"
+            if [ "$name" = wallpaper ]; then
+                bmp="$pictures/Wallpaper Pellimore.bmp"
+                [ -f "$bmp" ] || fail "run $run on $picture wrote no wallpaper bitmap"
+                got=$(bmp_size "$bmp")
+                [ "$got" = "$expected" ] || fail "run $run on $picture: bitmap $got, expected the fitted $expected"
+                grep -q '^Current="\? 2"\?$' "$work/home/.config/Corvane/Corvane.ini" ||
+                    fail "run $run on $picture did not make the big picture the current one"
+            fi
+            echo "$seconds" >> "$work/$name.times"
+            echo "$peak" >> "$work/$name.peaks"
+        done
+    done
+    echo
+    printf '%-40s %10s %12s\n' "$dims ${picture%%-*} -> 1920x1080, $runs runs" "median s" "median MiB"
+    declare -A t p
+    for name in "${peers[@]}"; do
+        t[$name]=$(median < "$work/$name.times")
+        p[$name]=$(median < "$work/$name.peaks")
+        printf '%-40s %10s %12s\n' "$name" "${t[$name]}" "$(( ${p[$name]} / 1024 ))"
+    done
+    awk -v t="${t[wallpaper]}" -v tf="${t[feh]}" -v m="${p[wallpaper]}" -v mf="${p[feh]}" \
+        'BEGIN { printf "WallPaper / feh: wall time %.2f, peak memory %.2f\n", t / tf, m / mf }'
 done
-
-printf '%-28s %10s %12s\n' "6000x4000 JPEG -> 1920x1080" "median s" "peak MiB"
-for name in wallpaper feh hsetroot; do
-    printf '%-28s %10s %12s\n' "$name" "${times[$name]}" "$(( ${peaks[$name]} / 1024 ))"
-done
-faster=$(printf '%s\n%s\n' "${times[feh]}" "${times[hsetroot]}" | sort -n | head -1)
-awk -v ours="${times[wallpaper]}" -v peer="$faster" \
-    'BEGIN { printf "WallPaper / faster peer: %.2f (target: at most 1.00)\n", ours / peer }'

@@ -110,6 +110,7 @@ void PictureViewModel::ClearPictures()
     picSource_.Resize(0, 0);
     picEffect_.Resize(0, 0);
     sourceStoredSize_ = QSize();
+    fittedSource_ = Bitmap();
     state_.PendingApply = false;
 }
 
@@ -226,6 +227,13 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
     const ColorRef back = EntryBackColor();
     const QSize stored = &source == &picSource_ ? sourceStoredSize_ : QSize();
     Bitmap fitted = pellimore::FitToDesktop(source.Image(), desktop, back, stored);
+    // The wallpaper bitmap of this picture is this same fit; it is kept
+    // until then instead of being made a second time.
+    fittedSource_ = Bitmap();
+    if (&source == &picSource_ && !state_.LargeFonts) {
+        fittedSource_ = fitted;
+        fittedKey_ = {source.Generation(), desktop, back};
+    }
     // The canvas starts empty: an earlier rendering must not show in the margin.
     canvas.ClearPicture();
     canvas.Resize(fitted.Width(), fitted.Height());
@@ -240,6 +248,7 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
         picSource_.SetPicture(canvas.Image());
         sourceStoredSize_ = QSize();
     }
+    fittedKey_.generation = picSource_.Generation();
 }
 
 void PictureViewModel::LayGifOverColor()
@@ -275,8 +284,13 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
         MeasureDesktop();
         input.desktop = QSize(state_.DesktopWidth, state_.DesktopHeight);
     }
-    const Bitmap bitmap =
-        RenderWallpaper(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(), input);
+    const bool fitted = !fittedSource_.IsNull() && input.largerThanDesktop && !input.animatedPreviewShown &&
+                        input.style != WallpaperStyle::Stretched &&
+                        fittedKey_ == FitKey{picSource_.Generation(), input.desktop, input.backColor};
+    const Bitmap bitmap = fitted ? std::move(fittedSource_)
+                                 : RenderWallpaper(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(),
+                                                   input);
+    fittedSource_ = Bitmap();
     QString writeError;
     RemoveSymbolicLink(path);
     if (!SaveBmp(bitmap, path, &writeError)) {

@@ -132,6 +132,15 @@ private:
     // The size picSource's picture has in its file when it holds a reduced
     // decode; empty when it holds the picture at its own size.
     QSize sourceStoredSize_;
+    // The last fit of picSource, with what it was made from.
+    struct FitKey {
+        uint64_t generation = 0;
+        QSize desktop;
+        ColorRef back = 0;
+        bool operator==(const FitKey &) const = default;
+    };
+    Bitmap fittedSource_;
+    FitKey fittedKey_;
     GifPictureFlags gifFlags_;
 
     QString screenLabel_;
