@@ -15,7 +15,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = app.arguments().mid(1);
     const bool nextOnly = arguments.contains(QStringLiteral("--next"));
