@@ -154,6 +154,8 @@ void frmWallpaper::BuildMenus()
     connect(mnuDelete_, &QAction::triggered, this, [this] { model_.mnuDelete_Click(); });
     connect(mnuMessage_, &QAction::triggered, this, [this] { model_.mnuMessage_Click(); });
     connect(mnuAbout_, &QAction::triggered, this, [this] { model_.mnuAbout_Click(); });
+    connect(mnuOptResize_, &QAction::triggered, this, [this] { model_.mnuOptResize_Click(); });
+    connect(mnuOptCombo_, &QAction::triggered, this, [this] { model_.mnuOptCombo_Click(); });
     // Queued: the menu closes before the window shows or the wallpaper changes.
     connect(settings, &QAction::triggered, this, [this] { model_.mnuTraySettings_Click(); }, Qt::QueuedConnection);
     connect(next, &QAction::triggered, this, [this] { model_.mnuTrayNext_Click(); }, Qt::QueuedConnection);
@@ -345,6 +347,8 @@ QWidget *frmWallpaper::BuildScheduleColumn()
         UpdateControls();
     });
     connect(cmdSetWallpaper_, &QPushButton::clicked, this, [this] { model_.cmdSetWallpaper_Click(); });
+    connect(cmdReSize_, &QPushButton::clicked, this, [this] { model_.cmdReSize_Click(); });
+    connect(cmdBackground_, &QPushButton::clicked, this, [this] { model_.cmdBackground_Click(); });
     return scheduleColumn_;
 }
 

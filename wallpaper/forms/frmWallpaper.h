@@ -60,6 +60,8 @@ public:
     void StopAnimatedPreview() override;
     void CloseWindow() override;
     void EndProgram() override;
+    void OpenDesigner() override {}
+    void OpenResize() override {}
 
 protected:
     void closeEvent(QCloseEvent *event) override;

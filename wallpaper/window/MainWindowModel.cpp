@@ -281,6 +281,18 @@ void MainWindowModel::ShowReminder()
     }
 }
 
+void MainWindowModel::cmdBackground_Click()
+{
+    if (CombineAvailable() && Picture().Source().HasPicture())
+        view_.OpenDesigner();
+}
+
+void MainWindowModel::cmdReSize_Click()
+{
+    if (ResizeAvailable() && Picture().Source().HasPicture())
+        view_.OpenResize();
+}
+
 // ---------------------------------------------------------------------------
 // Menus
 

@@ -70,6 +70,9 @@ public:
     virtual void CloseWindow() = 0;
     // Closes every window of the program; the program ends.
     virtual void EndProgram() = 0;
+    // The designer and the resize window, opened over the hidden main window.
+    virtual void OpenDesigner() = 0;
+    virtual void OpenResize() = 0;
 };
 
 // The settings window frmWallpaper without its widgets: the picture list and
@@ -132,6 +135,9 @@ public:
     void lblColor_Click();
     void ckColorChgAll_Click();
 
+    void cmdBackground_Click();
+    void cmdReSize_Click();
+
     void mnuStart_Click() { cmdSetWallpaper_Click(); }
     void mnuExit_Click();
     void mnuSound_Click();
@@ -141,6 +147,8 @@ public:
     void mnuJPGhigh_Click(int item);
     void mnuMessage_Click();
     void mnuAbout_Click();
+    void mnuOptCombo_Click() { cmdBackground_Click(); }
+    void mnuOptResize_Click() { cmdReSize_Click(); }
     void mnuTraySettings_Click() { ShowSettingsWindow(); }
     void mnuTrayNext_Click();
     void mnuTrayClose_Click();

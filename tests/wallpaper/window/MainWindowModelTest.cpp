@@ -60,6 +60,8 @@ public:
     void StopAnimatedPreview() override {}
     void CloseWindow() override { closeRequests << model->ShutDown(CloseReason::Program); }
     void EndProgram() override { ended = true; }
+    void OpenDesigner() override { log << "designer"; }
+    void OpenResize() override { log << "resize"; }
 
     MainWindowModel *model = nullptr;
     QStringList log;
