@@ -17,44 +17,11 @@
 #include "wallpaper/changer/PictureLibrary.h"
 #include "wallpaper/forms/SmallForms.h"
 #include "wallpaper/forms/frmWallpaper.h"
+#include "tools/screenshots/Shooter.h"
 
 using namespace pellimore;
 
 namespace {
-
-// Runs the event loop for a while, so that windows lay out, paint and animate.
-void Settle(int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-class Shooter {
-public:
-    explicit Shooter(QString folder) : folder_(std::move(folder)) { QDir().mkpath(folder_); }
-
-    bool Save(QWidget &widget, const QString &name)
-    {
-        Settle(300);
-        const QString path = folder_ + QLatin1Char('/') + name + QStringLiteral(".png");
-        if (!widget.grab().save(path)) {
-            QTextStream(stderr) << "screenshots: cannot write " << path << "\n";
-            ok_ = false;
-            return false;
-        }
-        QTextStream(stdout) << path << "\n";
-        return true;
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    QString folder_;
-    bool ok_ = true;
-};
 
 int IndexOf(MainWindowModel &model, const std::function<bool(const QString &)> &wanted)
 {
