@@ -13,6 +13,7 @@
 #include "platform/imageio/PictureLoader.h"
 #include "tools/wptool/ChangerHarness.h"
 #include "tools/wptool/Commands.h"
+#include "wallpaper/changer/WallpaperRender.h"
 #include "wallpaper/codecs/PictureLoading.h"
 #include "wallpaper/codecs/StdPNG.h"
 #include "wallpaper/designer/Compositing.h"
@@ -192,7 +193,10 @@ int ComposeCommand(const QStringList &args)
             settings.frontIsTransparentGif = true;
         }
     }
-    view.AnalysePicture();
+    // The composition needs only to know whether the front is fitted; the
+    // main window's thumbnail analysis is not part of it.
+    state.LargerThanDesktop = IsLargerThanDesktop(QSize(view.Source().Width(), view.Source().Height()),
+                                                  QSize(state.DesktopWidth, state.DesktopHeight));
 
     // The designer's choices.
     settings.background = options.background;
