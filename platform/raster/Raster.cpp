@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace pellimore {
 
@@ -282,28 +284,52 @@ void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &
     }
     const int span = cMax - cMin + 1;
     const DenseTaps dense = Densify(cols, cMin);
-    // Vertically filtered source row, 4 channels, in units of 1/256.
-    std::vector<uint32_t> acc(std::size_t(span) * 4);
-    for (int y = y0; y < y1; ++y) {
-        const std::size_t ry = std::size_t(y - y0);
-        std::fill(acc.begin(), acc.end(), 0);
-        for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
-            const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
-            const uint8_t *s = reinterpret_cast<const uint8_t *>(src.Row(rows.index[std::size_t(t)]) + cMin);
-            uint32_t *a = acc.data();
-            for (int c = 0; c < span * 4; ++c)
-                a[c] += wgt * s[c];
+    // Each destination row depends on its source rows alone, so bands of
+    // rows can be filtered side by side.
+    const auto filterRows = [&](int yBegin, int yEnd) {
+        // Vertically filtered source row, 4 channels, in units of 1/256.
+        std::vector<uint32_t> acc(std::size_t(span) * 4);
+        for (int y = yBegin; y < yEnd; ++y) {
+            const std::size_t ry = std::size_t(y - y0);
+            std::fill(acc.begin(), acc.end(), 0);
+            for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
+                const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
+                const uint8_t *s = reinterpret_cast<const uint8_t *>(src.Row(rows.index[std::size_t(t)]) + cMin);
+                uint32_t *a = acc.data();
+                for (int c = 0; c < span * 4; ++c)
+                    a[c] += wgt * s[c];
+            }
+            for (auto &a : acc)
+                a = (a + 32) >> 6;
+            Pixel *d = dst.Row(y);
+            switch (dense.perPixel) {
+            case 1: FilterRow<1>(d, x0, x1, acc.data(), dense, op); break;
+            case 2: FilterRow<2>(d, x0, x1, acc.data(), dense, op); break;
+            case 3: FilterRow<3>(d, x0, x1, acc.data(), dense, op); break;
+            default: FilterRow<0>(d, x0, x1, acc.data(), dense, op); break;
+            }
         }
-        for (auto &a : acc)
-            a = (a + 32) >> 6;
-        Pixel *d = dst.Row(y);
-        switch (dense.perPixel) {
-        case 1: FilterRow<1>(d, x0, x1, acc.data(), dense, op); break;
-        case 2: FilterRow<2>(d, x0, x1, acc.data(), dense, op); break;
-        case 3: FilterRow<3>(d, x0, x1, acc.data(), dense, op); break;
-        default: FilterRow<0>(d, x0, x1, acc.data(), dense, op); break;
-        }
+    };
+    // Small pictures are not worth a thread; big ones use the cores there are.
+    constexpr int64_t kPixelsPerThread = 1 << 20;
+    const int64_t pixels = int64_t(y1 - y0) * (x1 - x0);
+    const int64_t cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+    const int bands = int(std::clamp<int64_t>(pixels / kPixelsPerThread, 1, cores));
+    if (bands == 1) {
+        filterRows(y0, y1);
+        return;
     }
+    const int step = (y1 - y0 + bands - 1) / bands;
+    std::vector<std::thread> workers;
+    for (int band = 1; band < bands; ++band) {
+        const int begin = y0 + band * step;
+        const int end = std::min(y1, begin + step);
+        if (begin < end)
+            workers.emplace_back(filterRows, begin, end);
+    }
+    filterRows(y0, std::min(y1, y0 + step));
+    for (std::thread &worker : workers)
+        worker.join();
 }
 
 }  // namespace
