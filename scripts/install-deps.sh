@@ -12,6 +12,7 @@ packages=(
     libxcb1-dev libxcb-randr0-dev x11-xserver-utils
     dbus libglib2.0-bin gsettings-desktop-schemas
     trayer haskell-status-notifier-item-utils
+    qt6-tools-dev qt6-tools-dev-tools libqt6help6 desktop-file-utils xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do
