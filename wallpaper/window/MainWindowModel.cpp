@@ -76,6 +76,23 @@ QString MainWindowModel::SelectedBaseName() const
     return name.left(std::max<qsizetype>(0, name.size() - 4));
 }
 
+MainWindowModel::DesignerParts MainWindowModel::Designer()
+{
+    return {compositor_, designerSettings_, gradients_, {true, designerSource_, designerEffect_, designerImage1_}, *png_};
+}
+
+void MainWindowModel::BackgroundListReset()
+{
+    if (designerListener_)
+        designerListener_->BackgroundListReset();
+}
+
+void MainWindowModel::ShowBackground(int index)
+{
+    if (designerListener_)
+        designerListener_->ShowBackground(index);
+}
+
 PictureWindow MainWindowModel::MainPictureWindow()
 {
     return {false, app_.View().Source(), app_.View().Effect(), image1_};

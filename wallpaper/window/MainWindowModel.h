@@ -110,7 +110,7 @@ public:
     const Bitmap &MonitorPicture() const;
     QRect ThumbnailInMonitor() const;
     // The designer and the resize window open once they exist.
-    bool CombineAvailable() const { return false; }
+    bool CombineAvailable() const { return true; }
     bool ResizeAvailable() const { return false; }
     // The file name of the selected entry without its last four characters.
     QString SelectedBaseName() const;
@@ -121,6 +121,18 @@ public:
     PictureViewModel &Picture() { return app_.View(); }
     Schedule &GetSchedule() { return app_.GetSchedule(); }
     frmPics &Pics() { return pics_; }
+
+    // What the designer window works with; it lives as long as the program.
+    struct DesignerParts {
+        Compositor &compositor;
+        DesignerSettings &settings;
+        modGradients &gradients;
+        PictureWindow window;
+        StdPNG &png;
+    };
+    DesignerParts Designer();
+    // The open designer hears of the background list; nullptr when closed.
+    void SetDesignerListener(PictureLibraryListener *listener) { designerListener_ = listener; }
 
     // --- the form's events -------------------------------------------------------
     void FileList_Click(int index);
@@ -179,6 +191,8 @@ public:
     void PictureListReset() override { view_.UpdateControls(); }
     void ShowPicture(int index) override { FileList_Click(index); }
     void StopAnimatedPreview() override { EndAnimatedPreview(); }
+    void BackgroundListReset() override;
+    void ShowBackground(int index) override;
 
     // --- PictureViewListener -------------------------------------------------------
     void ShowEntry() override;
@@ -211,6 +225,7 @@ private:
     Compositor compositor_;
 
     Bitmap selectedGif_;
+    PictureLibraryListener *designerListener_ = nullptr;
     bool previewing_ = false;
     bool selectionChanging_ = false;
     bool closingFromTray_ = false;
