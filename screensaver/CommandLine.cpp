@@ -59,19 +59,22 @@ SaverCommand ParseCommandLine(const QStringList &arguments, const QString &xscre
 {
     SaverCommand command;
 
-    // xscreensaver's conventions come first: its daemon starts a hack with
-    // "-root" (and XSCREENSAVER_WINDOW naming the window to draw in) or with
-    // "-window-id ID"; other options it may add are ignored.
-    const int windowIdAt = arguments.indexOf(QLatin1String("-window-id"));
+    // The daemons' conventions come first: xscreensaver and MATE start a saver
+    // with "--root" or "-root" (and XSCREENSAVER_WINDOW naming the window to
+    // draw in), or with "--window-id ID" / "-window-id ID"; other options they
+    // may add are ignored.
+    qsizetype windowIdAt = arguments.indexOf(QLatin1String("--window-id"));
+    if (windowIdAt < 0)
+        windowIdAt = arguments.indexOf(QLatin1String("-window-id"));
     if (windowIdAt >= 0) {
         command.mode = RunMode::Show;
         command.target = ShowTarget::ForeignWindow;
         if (windowIdAt + 1 >= arguments.size() || !ParseWindowId(arguments.at(windowIdAt + 1), &command.targetWindow)
             || command.targetWindow == 0)
-            command.error = QStringLiteral("-window-id needs a window id (decimal or 0x hexadecimal)");
+            command.error = QStringLiteral("--window-id needs a window id (decimal or 0x hexadecimal)");
         return command;
     }
-    if (arguments.contains(QLatin1String("-root"))) {
+    if (arguments.contains(QLatin1String("--root")) || arguments.contains(QLatin1String("-root"))) {
         command.mode = RunMode::Show;
         command.target = ShowTarget::RootWindow;
         uint32_t id = 0;

@@ -71,6 +71,14 @@ TEST(CommandLine, XScreenSaverConventions)
     EXPECT_FALSE(Parse("-window-id").error.isEmpty());
     EXPECT_FALSE(Parse("-window-id zz").error.isEmpty());
     EXPECT_FALSE(Parse("-window-id 0").error.isEmpty());
+
+    // The GNU spellings of Debian's savers and MATE's themes.
+    EXPECT_EQ(Parse("--root").target, ShowTarget::RootWindow);
+    EXPECT_EQ(Parse("--root", QStringLiteral("4194306")).targetWindow, 4194306u);
+    const SaverCommand gnu = Parse("--window-id 0x400001");
+    EXPECT_EQ(gnu.target, ShowTarget::ForeignWindow);
+    EXPECT_EQ(gnu.targetWindow, 0x400001u);
+    EXPECT_FALSE(Parse("--window-id").error.isEmpty());
 }
 
 TEST(CommandLine, BeginsWithShow)

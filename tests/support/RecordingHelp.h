@@ -42,7 +42,10 @@ public:
         return result_;
     }
 
+    void Close() override { closed_ = true; }
+
     void SetResult(bool result) { result_ = result; }
+    bool Closed() const { return closed_; }
 
     const std::vector<Request> &Requests() const { return requests_; }
     bool Empty() const { return requests_.empty(); }
@@ -55,6 +58,7 @@ public:
 private:
     std::vector<Request> requests_;
     bool result_ = true;
+    bool closed_ = false;
 };
 
 }  // namespace pellimore::test

@@ -10,7 +10,11 @@
 #include "platform/desktop/DesktopService.h"
 #include "platform/desktop/ProcessRunner.h"
 #include "platform/desktop/SystemDesktop.h"
+#ifdef PELLIMORE_HELP_VIEWER
+#include "platform/help/viewer/ViewerHelpService.h"
+#else
 #include "platform/help/BrowserHelpService.h"
+#endif
 #include "platform/instance/LocalInstanceChannel.h"
 #include "platform/shell/QtShellFolders.h"
 #include "platform/sound/SystemSound.h"
@@ -26,7 +30,7 @@ namespace pellimore {
 class RealServices {
 public:
     explicit RealServices(bool quiet);
-    WallpaperApp::Services ForApp() { return {platform_, instance_, *desktop_, activeDesktop_, sound_, programPath_}; }
+    WallpaperApp::Services ForApp() { return {platform_, instance_, *desktop_, activeDesktop_, sound_, programPath_, &runner_}; }
 
 private:
     IniSettingsStore store_;
@@ -35,7 +39,11 @@ private:
     QtShellFolders shell_;
     SystemClock clock_;
     ProgramRandom random_;
+#ifdef PELLIMORE_HELP_VIEWER
+    ViewerHelpService help_{windows_, shell_};
+#else
     BrowserHelpService help_{shell_};
+#endif
     Platform platform_;
     LocalInstanceChannel instance_{QStringLiteral("WallPaper")};
     SystemProcessRunner runner_;

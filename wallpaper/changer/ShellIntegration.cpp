@@ -1,8 +1,10 @@
 #include "wallpaper/changer/ShellIntegration.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QUrl>
 
 #include "platform/ProgramNames.h"
 #include "platform/shell/PathHelpers.h"
@@ -85,6 +87,14 @@ void RemoveStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shel
                    kShortcutTitle);
     }
     state.StartupState = 0;
+}
+
+bool OpenWebPage(Ui &ui, const QString &address)
+{
+    if (QDesktopServices::openUrl(QUrl(address)))
+        return true;
+    ui.Message(QStringLiteral("Unable to launch default browser"), MessageIcon::None, kApplicationTitle);
+    return false;
 }
 
 }  // namespace pellimore

@@ -17,6 +17,13 @@ QString QuoteExecArgument(const QString &argument);
 // unless the program is loading; StartupState becomes 1. False (and nothing
 // changed) when the entry cannot be written.
 bool AddStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shell, const QString &programPath);
+// The program's web page.
+inline const QString kWebsiteAddress = QStringLiteral("https://github.com/wallpaper-pellimore/wallpaper-pellimore");
+
+// Opens an address with the desktop's URL handler; tells the user "Unable to
+// launch default browser" when none takes it.
+bool OpenWebPage(Ui &ui, const QString &address);
+
 // Deletes the autostart entry (telling the user when there was one);
 // StartupState becomes 0 either way.
 void RemoveStartupShortcut(ChangerState &state, Ui &ui, const ShellFolders &shell);

@@ -15,6 +15,7 @@ class ActiveDesktop;
 class DesktopService;
 class PictureLibrary;
 class PictureViewModel;
+class ProcessRunner;
 class Schedule;
 class SoundService;
 class WallpaperInstaller;
@@ -59,6 +60,7 @@ public:
         ActiveDesktop &activeDesktop;
         SoundService &sound;
         QString programPath;   // for the autostart entry
+        ProcessRunner *runner = nullptr;  // for the screen saver set-up; none in most tests
     };
 
     explicit WallpaperApp(const Services &services);
@@ -88,6 +90,7 @@ public:
     DesktopService &Desktop() { return services_.desktop; }
     // The program's own file, for the autostart entry.
     const QString &ProgramPath() const { return services_.programPath; }
+    ProcessRunner *Runner() const { return services_.runner; }
     PictureLibrary &Library() { return *library_; }
     PictureViewModel &View() { return *view_; }
     WallpaperInstaller &Installer() { return *installer_; }

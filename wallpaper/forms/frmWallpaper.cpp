@@ -133,10 +133,9 @@ void frmWallpaper::BuildMenus()
     help->addSeparator();
     mnuAbout_ = Named(help->addAction(QStringLiteral("About")), "mnuAbout");
 
-    // The help, the screen saver set-up and the web page come with the shell
-    // integration; until then the items are there but unavailable.
-    for (QAction *later : {mnuFileSS_, mnuManual_, mnuWeb_})
-        later->setEnabled(false);
+    connect(mnuFileSS_, &QAction::triggered, this, [this] { model_.mnuFileSS_Click(); });
+    connect(mnuManual_, &QAction::triggered, this, [this] { model_.mnuManual_Click(); });
+    connect(mnuWeb_, &QAction::triggered, this, [this] { model_.mnuWeb_Click(); });
 
     // The tray's pop-up menu, never in the menu bar.
     mnuTray_ = new QMenu(QStringLiteral("Tray"), this);

@@ -3,6 +3,9 @@
 #include <QFileInfo>
 
 #include "platform/Platform.h"
+#include "platform/help/HelpService.h"
+#include "platform/shell/PathHelpers.h"
+#include "platform/shell/ShellFolders.h"
 #include "platform/ProgramNames.h"
 #include "platform/imageio/PictureLoader.h"
 #include "platform/store/SettingsKeys.h"
@@ -10,6 +13,8 @@
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/PictureData.h"
+#include "wallpaper/changer/ScreenSaverSetup.h"
+#include "wallpaper/changer/StartUp.h"
 #include "wallpaper/changer/ShellIntegration.h"
 #include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/codecs/PictureLoading.h"
@@ -370,6 +375,26 @@ void MainWindowModel::mnuAbout_Click()
     view_.ShowAbout();
 }
 
+void MainWindowModel::mnuManual_Click()
+{
+    const Platform &platform = app_.GetPlatform();
+    // The help reports its own failures; nothing more is said here.
+    platform.help.ShowContents(AddTrailingBackslash(platform.shell.ProgramFolder()) + kHelpFileName);
+}
+
+void MainWindowModel::mnuWeb_Click()
+{
+    OpenWebPage(app_.GetPlatform().ui, kWebsiteAddress);
+}
+
+void MainWindowModel::mnuFileSS_Click()
+{
+    ProcessRunner *runner = app_.Runner();
+    if (!runner)
+        return;
+    SetupScreenSaver(app_.GetPlatform(), *runner, SaverSession::Detect(*runner), FindSaverProgram(app_.ProgramPath()));
+}
+
 void MainWindowModel::mnuTrayNext_Click()
 {
     app_.GetSchedule().NextWallpaper();
@@ -481,6 +506,7 @@ bool MainWindowModel::ShutDown(CloseReason reason)
     ShowTrayIcon(false);
     EndAnimatedPreview();
     app_.ShutDown();
+    app_.GetPlatform().help.Close();
     view_.EndProgram();
     return true;
 }

@@ -159,6 +159,10 @@ public:
     void mnuJPGhigh_Click(int item);
     void mnuMessage_Click();
     void mnuAbout_Click();
+    // The user's manual at its contents, the web page, the screen saver set-up.
+    void mnuManual_Click();
+    void mnuWeb_Click();
+    void mnuFileSS_Click();
     void mnuOptCombo_Click() { cmdBackground_Click(); }
     void mnuOptResize_Click() { cmdReSize_Click(); }
     void mnuTraySettings_Click() { ShowSettingsWindow(); }

@@ -5,7 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDesktopServices>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 
 #include "platform/Platform.h"
 #include "platform/ProgramNames.h"
@@ -21,6 +25,7 @@
 #include "tests/support/TempHome.h"
 #include "wallpaper/changer/PictureData.h"
 #include "wallpaper/changer/Settings.h"
+#include "wallpaper/changer/ShellIntegration.h"
 #include "wallpaper/window/MainWindowModel.h"
 
 namespace pellimore::test {
@@ -360,5 +365,63 @@ TEST_F(MainWindowModelTest, MenuChecksFollowTheSettingsAndTheQualityItemsAreExcl
     EXPECT_TRUE(ui.VerifyAllUsed());
 }
 
+// The desktop's URL handler, as a test stands in for the browser.
+class UrlCatcher final : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl &url) { opened << url; }
+};
+
+TEST_F(MainWindowModelTest, TheHelpMenuOpensTheManualAndTheWebPageOrSaysTheBrowserFailed)
+{
+    Program program(*this);
+    help.Clear();
+    program.model.mnuManual_Click();
+    ASSERT_FALSE(help.Empty());
+    EXPECT_EQ(help.Last(), RecordingHelp::Context(shell.ProgramFolder() + "/WP.chm", 0));
+
+    // A browser that takes the address: nothing is said.
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "Open");
+    program.model.mnuWeb_Click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kWebsiteAddress)});
+    // None: the message.
+    ui.ExpectMessage(QStringLiteral("Unable to launch default browser"), QStringLiteral("WallPaper Pellimore"),
+                     MessageResult::Ok);
+    EXPECT_FALSE(OpenWebPage(ui, QStringLiteral("pellimore-nothing-opens:page")));
+
+    // Closing the program closes the help.
+    program.form.exitAnswer = true;
+    ASSERT_TRUE(program.model.ShutDown(CloseReason::User));
+    EXPECT_TRUE(help.Closed());
+}
+
+TEST_F(MainWindowModelTest, AnAutostartEntryDeletedByHandIsUncheckedSilentlyAndANewOneValidates)
+{
+    Program program(*this);
+    ASSERT_TRUE(program.model.StartupChecked());
+    QFile::remove(AutostartEntry());
+    program.model.mnuStartup_Click();  // no message expected
+    EXPECT_FALSE(program.model.StartupChecked());
+    EXPECT_EQ(program.app.State().StartupState, 0);
+
+    ui.ExpectMessage(QStringLiteral("Automatic daily Windows Startup shortcut for Wallpaper Pellimore added!"),
+                     QStringLiteral("Automatic Wallpaper Changer"), MessageResult::Ok);
+    program.model.mnuStartup_Click();
+    ASSERT_TRUE(QFile::exists(AutostartEntry()));
+    if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    QProcess validate;
+    validate.start(QStringLiteral("desktop-file-validate"), {AutostartEntry()});
+    ASSERT_TRUE(validate.waitForFinished(10000));
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAll(), QByteArray()) << "desktop-file-validate complained";
+}
+
 }  // namespace
 }  // namespace pellimore::test
+
+#include "MainWindowModelTest.moc"
