@@ -8,6 +8,7 @@
 #include "platform/tray/QtNotificationArea.h"
 #include "wallpaper/app/RealServices.h"
 #include "wallpaper/forms/frmWallpaper.h"
+#include "wallpaper/window/DesignerModel.h"
 
 using namespace pellimore;
 
@@ -36,6 +37,8 @@ int main(int argc, char **argv)
     });
     if (wallpaper.Start(arguments) == StartOutcome::SecondInstance)
         return 0;
+    // A designer preview the last run never ended leaves the desktop now.
+    DesignerModel::RevertInterruptedPreview(window.Model());
     // The session ends or a signal asks the program to stop: it closes
     // without questions and keeps its settings.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,

@@ -30,6 +30,7 @@
 #include "wallpaper/codecs/widgets/ucGIF.h"
 #include "wallpaper/designer/frmPics.h"
 #include "wallpaper/forms/SmallForms.h"
+#include "wallpaper/forms/frmCombine.h"
 
 namespace pellimore {
 
@@ -623,6 +624,13 @@ void frmWallpaper::EndProgram()
             window->close();
     }
     QApplication::quit();
+}
+
+void frmWallpaper::OpenDesigner()
+{
+    // Hides this window while it is open and shows it again when it closes.
+    auto *designer = new frmCombine(model_);
+    designer->show();
 }
 
 void frmWallpaper::closeEvent(QCloseEvent *event)

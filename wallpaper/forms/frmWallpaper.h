@@ -60,7 +60,7 @@ public:
     void StopAnimatedPreview() override;
     void CloseWindow() override;
     void EndProgram() override;
-    void OpenDesigner() override {}
+    void OpenDesigner() override;
     void OpenResize() override {}
 
 protected:

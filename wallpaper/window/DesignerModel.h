@@ -92,6 +92,9 @@ public:
     const PictureSurface &FrontPreview() const { return picThumb_; }
     const PictureSurface &BackgroundPreview() const { return picThumbBk_; }
     const PictureSurface &CombinedPreview() const { return picThumbCombo_; }
+    PictureSurface &FrontPreview() { return picThumb_; }
+    PictureSurface &BackgroundPreview() { return picThumbBk_; }
+    PictureSurface &CombinedPreview() { return picThumbCombo_; }
     const Bitmap &MonitorPicture() const;
     QRect PreviewInMonitor() const;
     // The product's tile for the window's own surface.
