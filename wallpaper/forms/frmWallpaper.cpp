@@ -15,12 +15,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/Platform.h"
 #include "platform/clock/Clock.h"
+#include "platform/ui/Ui.h"
 #include "platform/widgets/PictureBox.h"
 #include "traycontrol/TrayPicture.h"
 #include "traycontrol/cNoticon.h"
@@ -30,6 +32,7 @@
 #include "wallpaper/codecs/widgets/ucGIF.h"
 #include "wallpaper/designer/frmPics.h"
 #include "wallpaper/forms/SmallForms.h"
+#include "wallpaper/forms/frmReSize.h"
 #include "wallpaper/forms/frmCombine.h"
 
 namespace pellimore {
@@ -646,6 +649,21 @@ void frmWallpaper::changeEvent(QEvent *event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         model_.Form_Activate();
     QMainWindow::changeEvent(event);
+}
+
+void frmWallpaper::OpenResize()
+{
+    // This window hides while the resize window is open and comes back when it closes.
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    auto *resize = new frmReSize(model_.App(), room.size());
+    if (!resize->Load()) {
+        delete resize;
+        model_.App().GetPlatform().ui.Message(kUnableToResizeText, MessageIcon::Exclamation, kUnableToResizeTitle);
+        return;
+    }
+    connect(resize, &frmReSize::Closed, this, [this] { ShowWindow(); });
+    HideWindow(false);
+    resize->show();
 }
 
 }  // namespace pellimore

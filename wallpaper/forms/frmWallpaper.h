@@ -61,7 +61,7 @@ public:
     void CloseWindow() override;
     void EndProgram() override;
     void OpenDesigner() override;
-    void OpenResize() override {}
+    void OpenResize() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,30 +1,9 @@
-// The Resize and Crop window through its model: the real app, picture folder
-// and settings under a temporary HOME, a scripted ui, and a recording
-// stand-in for the form.
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QImage>
+// The Resize and Crop window through its model, with a recording stand-in
+// for the form.
 #include <QImageReader>
 
-#include "platform/Platform.h"
-#include "platform/ProgramNames.h"
-#include "platform/shell/QtShellFolders.h"
-#include "platform/store/IniSettingsStore.h"
-#include "platform/store/SettingsKeys.h"
-#include "tests/support/FixedClock.h"
-#include "tests/support/RecordingDesktop.h"
-#include "tests/support/RecordingHelp.h"
-#include "tests/support/ScriptedInstance.h"
-#include "tests/support/ScriptedRandom.h"
-#include "tests/support/ScriptedUi.h"
-#include "tests/support/TempHome.h"
-#include "wallpaper/changer/ChangerState.h"
-#include "wallpaper/changer/PictureLibrary.h"
-#include "wallpaper/changer/WallpaperApp.h"
+#include "tests/wallpaper/window/ResizeFixture.h"
 #include "wallpaper/resize/Resize.h"
-#include "wallpaper/window/ResizeModel.h"
 
 namespace pellimore::test {
 namespace {
@@ -49,17 +28,6 @@ public:
     bool closed = false;
 };
 
-// A picture whose every pixel differs from its neighbours, so a crop in the
-// wrong place cannot match.
-QImage Pattern(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 7) & 255, (y * 5) & 255, ((x + y) * 3) & 255));
-    return image;
-}
-
 Bitmap Block(const Bitmap &source, const QRect &area)
 {
     Bitmap block(area.width(), area.height(), source.BitCount());
@@ -67,49 +35,18 @@ Bitmap Block(const Bitmap &source, const QRect &area)
     return block;
 }
 
-class ResizeModelTest : public testing::Test {
+class ResizeModelTest : public ResizeFixture {
 protected:
-    void SetUp() override
-    {
-        QFile::remove(QDir::homePath() + "/.config/Corvane/Corvane.ini");
-        QDir(Pictures()).removeRecursively();
-        QDir().mkpath(Pictures());
-        store.SaveSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kFolder, Pictures());
-        store.SaveSetting(kApplicationName, WallpaperKeys::kSection, WallpaperKeys::kStartup, " 0");
-    }
-
-    static QString Pictures() { return QDir::homePath() + "/pictures"; }
-    // Lossless pictures (PNG, BMP) keep exact pixels for the comparisons.
-    static void Write(const QString &name, const QImage &image) { ASSERT_TRUE(image.save(Pictures() + "/" + name)); }
-
     // Starts the app with `name` selected and opens the window on it.
     bool Open(const QString &name, QSize screen = QSize(1920, 1080))
     {
-        app = std::make_unique<WallpaperApp>(
-            WallpaperApp::Services{platform, instance, desktop, activeDesktop, sound, QStringLiteral("/usr/bin/WallPaper")});
-        if (app->Start({}) != StartOutcome::Running)
+        if (!Start(name))
             return false;
-        const int index = int(app->Library().PictureNames().indexOf(name));
-        if (index < 0)
-            return false;
-        app->State().SelectedIndex = index;
         model = std::make_unique<ResizeModel>(*app, form, screen);
         return model->Load();
     }
 
-    IniSettingsStore store;
-    ScriptedUi ui;
-    QtShellFolders shell{SourcePath("assets"), QDir::homePath() + "/no-program"};
-    FixedClock clock;
-    ScriptedRandom random;
-    RecordingHelp help;
-    Platform platform{store, ui, shell, clock, random, help};
-    ScriptedInstance instance;
-    RecordingDesktop desktop;
-    UnavailableActiveDesktop activeDesktop;
-    RecordingSound sound;
     RecordingResizeForm form;
-    std::unique_ptr<WallpaperApp> app;
     std::unique_ptr<ResizeModel> model;
 };
 
