@@ -21,6 +21,8 @@
 
 using namespace pellimore;
 
+void ShootDesigner(Shooter &shoot, frmWallpaper &window);  // DesignerShots.cpp
+
 namespace {
 
 int IndexOf(MainWindowModel &model, const std::function<bool(const QString &)> &wanted)
@@ -88,6 +90,9 @@ int main(int argc, char **argv)
         shoot.Save(window, QStringLiteral("preview"));
         model.cmdPreview_Click();
     }
+
+    if (select(endsWith(".jpg")))
+        ShootDesigner(shoot, window);
 
     if (auto *tray = window.findChild<QMenu *>(QStringLiteral("mnuTray"))) {
         tray->popup(window.geometry().center());

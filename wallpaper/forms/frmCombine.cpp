@@ -180,10 +180,14 @@ QWidget *frmCombine::BuildBackgroundColumn()
 
     fraColor_ = Named(new QGroupBox(QStringLiteral("Gradient Background"), column), "fraColor");
     auto *grid = new QGridLayout(fraColor_);
+    // The colour target and the kind share the frame: each is a group of its own.
+    auto *colorGroup = new QButtonGroup(fraColor_);
+    auto *kindGroup = new QButtonGroup(fraColor_);
     const QString colorCaptions[2] = {QStringLiteral("Start Color"), QStringLiteral("End Color")};
     const QString swatchTips[2] = {QStringLiteral("Select Start Color"), QStringLiteral("Select End Color")};
     for (int i = 0; i < 2; ++i) {
         optColor_[i] = Named(new QRadioButton(fraColor_), "optColor", i);
+        colorGroup->addButton(optColor_[i]);
         auto *label = Named(new QLabel(colorCaptions[i], fraColor_), "lblGrad", i);
         lblGradient_[i] = Swatch("lblGradient", swatchTips[i], fraColor_, i);
         grid->addWidget(optColor_[i], i, 0);
@@ -209,6 +213,7 @@ QWidget *frmCombine::BuildBackgroundColumn()
                               QStringLiteral("Diagonal")};
     for (int i = 0; i < 4; ++i) {
         optGrad_[i] = Named(new QRadioButton(kinds[i], fraColor_), "optGrad", i);
+        kindGroup->addButton(optGrad_[i]);
         grid->addWidget(optGrad_[i], 3 + i / 2, (i % 2) * 2, 1, 2);
         connect(optGrad_[i], &QRadioButton::clicked, this, [this, i] { model_.optGrad_Click(i); });
     }
