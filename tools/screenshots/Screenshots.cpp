@@ -21,7 +21,10 @@
 
 using namespace pellimore;
 
+void ShootHelpViewer(Shooter &shoot);  // HelpShots.cpp
 void ShootDesigner(Shooter &shoot, frmWallpaper &window);  // DesignerShots.cpp
+
+void ShootResize(Shooter &shoot, frmWallpaper &window);  // ResizeShots.cpp
 
 namespace {
 
@@ -94,6 +97,9 @@ int main(int argc, char **argv)
     if (select(endsWith(".jpg")))
         ShootDesigner(shoot, window);
 
+    if (select(endsWith(".jpg")))
+        ShootResize(shoot, window);
+
     if (auto *tray = window.findChild<QMenu *>(QStringLiteral("mnuTray"))) {
         tray->popup(window.geometry().center());
         shoot.Save(*tray, QStringLiteral("tray-menu"));
@@ -126,6 +132,7 @@ int main(int argc, char **argv)
         if (top.save(path))
             QTextStream(stdout) << path << "\n";
     }
+    ShootHelpViewer(shoot);
     wallpaper.GetSchedule().StopTimers();
     return shoot.Ok() ? 0 : 1;
 }

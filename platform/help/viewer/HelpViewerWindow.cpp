@@ -41,13 +41,24 @@ public:
 
     QVariant loadResource(int type, const QUrl &name) override
     {
-        if (engine_ && name.scheme() == QLatin1String("qthelp"))
-            return engine_->fileData(name);
+        // Style sheets and pictures come with names relative to the page
+        // being loaded.
+        const QUrl url = name.isRelative() ? loading_.resolved(name) : name;
+        if (engine_ && url.scheme() == QLatin1String("qthelp"))
+            return engine_->fileData(url);
         return QTextBrowser::loadResource(type, name);
+    }
+
+protected:
+    void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override
+    {
+        loading_ = name;
+        QTextBrowser::doSetSource(name, type);
     }
 
 private:
     const std::unique_ptr<QHelpEngine> &engine_;
+    QUrl loading_;
 };
 
 }  // namespace
@@ -60,8 +71,10 @@ HelpViewerWindow::HelpViewerWindow(QWidget *parent) : QWidget(parent, Qt::Window
     tabs_->setObjectName(QStringLiteral("tabHelp"));
     indexPage_ = new QWidget(tabs_);
     auto *indexLayout = new QVBoxLayout(indexPage_);
-    indexLayout->addWidget(new QLabel(QStringLiteral("&Type in the keyword to find:"), indexPage_));
+    auto *lblLookFor = new QLabel(QStringLiteral("&Type in the keyword to find:"), indexPage_);
+    indexLayout->addWidget(lblLookFor);
     txtLookFor_ = new QLineEdit(indexPage_);
+    lblLookFor->setBuddy(txtLookFor_);
     txtLookFor_->setObjectName(QStringLiteral("txtLookFor"));
     indexLayout->addWidget(txtLookFor_);
     page_ = new HelpPage(this, engine_);
@@ -126,6 +139,10 @@ bool HelpViewerWindow::UseCollection(const QString &collection)
     connect(index_, &QHelpIndexWidget::documentsActivated, page_, [this](const QList<QHelpLink> &links, const QString &) {
         if (!links.isEmpty())
             page_->setSource(links.first().url);
+    });
+    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents_, [this] {
+        contents_->expandAll();
+        contents_->setCurrentIndex(contents_->indexOf(page_->source()));
     });
     engine_->contentModel()->createContents(QString());
     engine_->indexModel()->createIndex(QString());
