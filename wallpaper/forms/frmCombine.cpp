@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "platform/widgets/PictureBox.h"
+#include "wallpaper/forms/ScreenColor.h"
 #include "wallpaper/designer/frmPics.h"
 #include "wallpaper/window/MainWindowModel.h"
 
@@ -492,17 +493,7 @@ std::optional<ColorRef> frmCombine::ScreenColorUnderPointer()
 {
     if (!ScreenColorReadable())
         return std::nullopt;
-    const QPoint at = QCursor::pos();
-    QScreen *screen = QGuiApplication::screenAt(at);
-    if (!screen)
-        return std::nullopt;
-    // Window 0 is the root window: what the screen shows, whoever drew it.
-    const QPoint local = at - screen->geometry().topLeft();
-    const QImage pixel = screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage();
-    if (pixel.isNull())
-        return std::nullopt;
-    const QColor color = pixel.pixelColor(0, 0);
-    return Rgb(color.red(), color.green(), color.blue());
+    return ReadX11ScreenColorAtPointer();
 }
 
 bool frmCombine::eventFilter(QObject *watched, QEvent *event)
