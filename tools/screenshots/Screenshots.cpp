@@ -24,6 +24,7 @@ using namespace pellimore;
 void ShootHelpViewer(Shooter &shoot);  // HelpShots.cpp
 void ShootDesigner(Shooter &shoot, frmWallpaper &window);  // DesignerShots.cpp
 
+void ShootResize(Shooter &shoot, frmWallpaper &window);  // ResizeShots.cpp
 
 namespace {
 
@@ -95,6 +96,9 @@ int main(int argc, char **argv)
 
     if (select(endsWith(".jpg")))
         ShootDesigner(shoot, window);
+
+    if (select(endsWith(".jpg")))
+        ShootResize(shoot, window);
 
     if (auto *tray = window.findChild<QMenu *>(QStringLiteral("mnuTray"))) {
         tray->popup(window.geometry().center());

@@ -195,6 +195,7 @@ void frmReSize::UpdateFrame()
     picCrop_->Refresh();
     picResult_->Refresh();
     picResult_->setVisible(model_.ResultShown());
+    picCrop_->setVisible(!model_.ResultShown());
     HScroll_->setVisible(layout.hScroll);
     HScroll_->setRange(0, layout.hMax);
     HScroll_->setPageStep(layout.frame.width());

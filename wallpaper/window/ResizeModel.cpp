@@ -185,8 +185,8 @@ void ResizeModel::SizeWindow()
     const int maxFrameHeight = std::max(1, maxWindowHeight - Pixels(kReducedViewReserveTwips));
 
     ResizeLayout layout;
-    const QSize view(crop_.Width(), crop_.Height());
-    layout.frame.setWidth(std::max(Pixels(kMinFrameWidthTwips), std::min(view.width(), maxFrameWidth)));
+    const QSize view(Shown().Width(), Shown().Height());
+    layout.frame.setWidth(std::min(maxFrameWidth, std::max(Pixels(kMinFrameWidthTwips), view.width())));
     int extraHeight = Pixels(kWindowExtraHeightTwips);
     int frameHeight = std::min(view.height(), maxFrameHeight);
     if (frameHeight < Pixels(kMinFrameHeightTwips)) {
@@ -202,14 +202,16 @@ void ResizeModel::SizeWindow()
 
 void ResizeModel::AlignScrollBars()
 {
-    layout_.hMax = std::max(0, crop_.Width() - layout_.frame.width());
-    layout_.vMax = std::max(0, crop_.Height() - layout_.frame.height());
+    PictureSurface &shown = Shown();
+    layout_.hMax = std::max(0, shown.Width() - layout_.frame.width());
+    layout_.vMax = std::max(0, shown.Height() - layout_.frame.height());
     layout_.hScroll = layout_.hMax > 0;
     layout_.vScroll = layout_.vMax > 0;
     scrollX_ = std::clamp(scrollX_, 0, layout_.hMax);
     scrollY_ = std::clamp(scrollY_, 0, layout_.vMax);
-    crop_.Move(-scrollX_, -scrollY_);
+    crop_.Move(0, 0);
     result_.Move(0, 0);
+    shown.Move(-scrollX_, -scrollY_);
 }
 
 void ResizeModel::SetSizeText()
@@ -285,6 +287,7 @@ void ResizeModel::EndCropMode()
         saveEnabled_ = true;
     }
     crop_.SetDrawMode(int(Rop2::CopyPen));
+    SizeWindow();
 }
 
 void ResizeModel::DrawRubberBand()
@@ -447,7 +450,7 @@ void ResizeModel::ResizeOriginal()
     result_.Cls();
     resultShown_ = true;
     scrollX_ = scrollY_ = 0;
-    AlignScrollBars();
+    SizeWindow();
 
     // In strips of rows, each the same pixels the whole call gives (the
     // destination rectangle moves up by the rows already done), so the

@@ -122,7 +122,8 @@ public:
     const PictureSurface &Crop() const { return crop_; }
     PictureSurface &Crop() { return crop_; }
     PictureSurface &Result() { return result_; }
-    bool ResultShown() const { return resultShown_ && result_.HasPicture(); }
+    // The frame shows either the view or, outside crop mode, the result.
+    bool ResultShown() const { return resultShown_ && result_.HasPicture() && !cropMode_; }
     int SliderPosition() const { return slider_; }
     QString ScaleText() const { return scaleText_; }
     QString SizeText() const { return sizeText_; }
@@ -157,6 +158,7 @@ public:
 
 private:
     void ShowOriginalInView();
+    PictureSurface &Shown() { return ResultShown() ? result_ : crop_; }
     void EndCropMode();
     void ResetCrop();
     void ApplyCropToOriginal(bool restartSlider);

@@ -69,12 +69,14 @@ TEST_F(ResizeFormTest, TheWindowShowsEveryControlWithItsCaptionAndTip)
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(130, 100));
     EXPECT_TRUE(window->Model().Cropped());
     EXPECT_EQ(window->Model().CropRectangle(), QRectF(30, 20, 100, 80));
-    EXPECT_TRUE(Control<PictureBox>(*window, "picResult")->isVisible());
+    EXPECT_FALSE(Control<PictureBox>(*window, "picResult")->isVisible()) << "crop mode keeps the view";
 
-    // The slider resizes to the size shown; Save then writes it.
+    // The slider ends crop mode: the crop waiting for Resize takes the frame.
     Control<QSlider>(*window, "Slider1")->setValue(5);
     EXPECT_EQ(Control<QLineEdit>(*window, "txtScale")->text(), "50");
     EXPECT_EQ(crop->text(), "Start Crop");
+    EXPECT_TRUE(Control<PictureBox>(*window, "picResult")->isVisible());
+    EXPECT_FALSE(view->isVisible());
     ui.ExpectMessage(kPictureChangedText, kPictureChangedTitle, MessageResult::Yes);
     Control<QPushButton>(*window, "cmdResize")->click();
     EXPECT_EQ(window->Model().Result().Width(), 50);
