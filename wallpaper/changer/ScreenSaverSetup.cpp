@@ -151,6 +151,17 @@ bool SelectInXScreenSaver(const Platform &platform, ProcessRunner &runner, const
 
 bool SelectInMate(const Platform &platform, ProcessRunner &runner)
 {
+    // MATE finds savers by their theme file, which the package installs.
+    if (QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                               QStringLiteral("applications/screensavers/wallpaper-pellimore.desktop"))
+            .isEmpty()) {
+        platform.ui.Message(QStringLiteral("The MATE screen saver cannot show Wallpaper Pellimore: its theme "
+                                           "\"wallpaper-pellimore.desktop\" is not installed in "
+                                           "applications/screensavers of the system's data folders.\n\n"
+                                           "Install Wallpaper Pellimore from its package to add it."),
+                            MessageIcon::Exclamation, kSetupTitle);
+        return false;
+    }
     const QString schema = QStringLiteral("org.mate.screensaver");
     const ProcessOutcome mode =
         runner.Run(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, QStringLiteral("mode"), QStringLiteral("single")});

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include "platform/Platform.h"
 #include "platform/store/IniSettingsStore.h"
@@ -186,6 +188,18 @@ TEST_F(ScreenSaverSetupTest, DesktopsWithoutThirdPartySaversSaySoAndOpenTheirOwn
 
 TEST_F(ScreenSaverSetupTest, MateChoosesOurThemeAndOpensItsPreferences)
 {
+    // Without the installed theme MATE could not run us: told, nothing set.
+    const QString themes = QDir::homePath() + QStringLiteral("/.local/share/applications/screensavers");
+    QDir(themes).removeRecursively();
+    ExpectSetupBox(MessageResult::Ok);
+    ui.ExpectMessageContaining(QStringLiteral("is not installed"), MessageResult::Ok);
+    EXPECT_FALSE(SetupScreenSaver(platform, runner, {SaverDaemon::Mate, QStringLiteral("MATE")}, kSaver));
+    EXPECT_TRUE(runner.Calls().empty());
+
+    QDir().mkpath(themes);
+    QFile theme(themes + QStringLiteral("/wallpaper-pellimore.desktop"));
+    ASSERT_TRUE(theme.open(QIODevice::WriteOnly));
+    theme.close();
     runner.SetInstalled({QStringLiteral("gsettings")});
     ExpectSetupBox(MessageResult::Ok);
     EXPECT_TRUE(SetupScreenSaver(platform, runner, {SaverDaemon::Mate, QStringLiteral("MATE")}, kSaver));
@@ -224,4 +238,20 @@ TEST_F(ScreenSaverSetupTest, DetectsXScreenSaverByTheUsersFileAndFindsTheSaverBe
     saver.close();
     saver.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(FindSaverProgram(folder + QStringLiteral("/WallPaper")), saver.fileName());
+}
+
+TEST(SaverThemeFile, TheMateThemeNamesTheInstalledSaverAndValidates)
+{
+    const QString theme = qEnvironmentVariable("PELLIMORE_BINARY_DIR") + QStringLiteral("/screensaver/wallpaper-pellimore.desktop");
+    QFile file(theme);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << theme.toStdString();
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("/xscreensaver/Wallpaper Pellimore\" --root\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Categories=Screensaver;"));
+    if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    QProcess validate;
+    validate.start(QStringLiteral("desktop-file-validate"), {theme});
+    ASSERT_TRUE(validate.waitForFinished(10000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
 }
