@@ -519,13 +519,9 @@ void DesignerModel::RevertInterruptedPreview(MainWindowModel &main)
 
 void DesignerModel::cmdSavePic_Click()
 {
-    if (previewing_) {
-        // The picture saved next replaces the preview; only the temporary
-        // file goes.
-        QFile::remove(FolderFile(state_, kPreviewComboName));
-        previewing_ = false;
-        NotePreview(false);
-    }
+    // The desktop goes back to the program's own wallpaper: the temporary
+    // picture is deleted and must not stay on the desktop.
+    RevertWallpaper();
     view_.SetBusy(true);
     savedShown_ = true;
     savedText_ = kSavingText;

@@ -316,6 +316,16 @@ TEST_F(DesignerModelTest, TheDesktopPreviewShowsTheDesignAndClosingEndsItInstead
     designer.ckBorder_Click(true);
     EXPECT_FALSE(designer.Previewing());
     EXPECT_FALSE(QFile::exists(temp));
+
+    // Saving ends it too, and the desktop does not keep the deleted picture.
+    designer.cmdPreview_Click();
+    ASSERT_TRUE(designer.Previewing());
+    ui.ExpectSaveFile(std::nullopt);
+    designer.cmdSavePic_Click();
+    EXPECT_FALSE(designer.Previewing());
+    EXPECT_FALSE(QFile::exists(temp));
+    EXPECT_EQ(desktop.AppliedWallpapers().back().path, own);
+    EXPECT_TRUE(ui.VerifyAllUsed());
 }
 
 TEST_F(DesignerModelTest, APreviewCutShortIsRevertedAtTheNextStart)
