@@ -77,13 +77,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool make32 = (size / 12) % 3 == 0;
     const uint8_t alpha = (size / 36) % 2 ? 128 : 255;
     png.SetProgressiveDisplay(uint8_t((size / 72) % 7));
-    png.Progress = [](int percentage) { Check(percentage >= 0 && percentage <= 100, "progress in 0..100"); };
-    png.ProgessiveDisplay = [](ProgressiveDisplayArgs &args) {
-        args.destinationDC = &canvasDc;
-        args.destX = -3;
-        args.destY = 5;
-        args.useProgression = true;
+    // The events: progress in range, and a destination for progressive display.
+    struct Events final : StdPNGEvents {
+        void Progress(int percentage) override { Check(percentage >= 0 && percentage <= 100, "progress in 0..100"); }
+        void ProgessiveDisplay(ProgressiveDisplayArgs &args) override
+        {
+            args.destinationDC = &canvasDc;
+            args.destX = -3;
+            args.destY = 5;
+            args.useProgression = true;
+        }
     };
+    static Events events;
+    png.SetEvents(&events);
 
     ui.ClearMessages();  // a run of millions of inputs keeps only this one's boxes
     const bool ok = png.LoadFile(QString::fromStdString(InputPath()), validate, make32, alpha);

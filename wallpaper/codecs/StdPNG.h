@@ -74,6 +74,17 @@ enum : int32_t {
 // megapixels (7200 x 5000) cost at most about 300 MiB while decoding.
 inline constexpr int64_t kWallpaperPngMaxPixels = 36'000'000;
 
+// What a decoder tells its host while it loads; both events are optional.
+class StdPNGEvents {
+public:
+    virtual ~StdPNGEvents() = default;
+    // How far the load is, 0 to 100.
+    virtual void Progress(int Percentage) { (void)Percentage; }
+    // Before the pixels are made: a host that sets a destination there sees
+    // the picture grow (see ProgressiveDisplay()).
+    virtual void ProgessiveDisplay(ProgressiveDisplayArgs &args) { (void)args; }
+};
+
 class StdPNG {
 public:
     struct Options {
@@ -156,8 +167,8 @@ public:
     void SetProgressiveDisplay(uint8_t DisplayType);
 
     // --- events ---------------------------------------------------------------
-    std::function<void(int Percentage)> Progress;
-    std::function<void(ProgressiveDisplayArgs &args)> ProgessiveDisplay;
+    // The host that hears the events (not owned; nullptr, the default: none).
+    void SetEvents(StdPNGEvents *events) { events_ = events; }
 
 private:
     struct LoadPlan;
@@ -176,6 +187,7 @@ private:
 
     Ui &ui_;
     Options options_;
+    StdPNGEvents *events_ = nullptr;
     DesktopSystemColors desktopColors_;
     const SystemColors &systemColors_;
     png::ZlibLibrary zlib_;

@@ -84,8 +84,8 @@ private:
     bool Fail(const char *text, const char *title) { return png_.Fail(text, title); }
     void RaiseProgress(int64_t percentage)
     {
-        if (png_.Progress)
-            png_.Progress(int(percentage));
+        if (png_.events_)
+            png_.events_->Progress(int(percentage));
     }
 
     bool ReadFile(const QString &fileName)
@@ -216,7 +216,7 @@ private:
 
 void StdPNG::Loader::OfferProgressiveDisplay()
 {
-    if (png_.progressiveDisplay_ >= 4 || !png_.ProgessiveDisplay)
+    if (png_.progressiveDisplay_ >= 4 || !png_.events_)
         return;
     const PngChunkData &chunks = png_.chunks_;
     const PngHeader &h = chunks.header;
@@ -232,7 +232,7 @@ void StdPNG::Loader::OfferProgressiveDisplay()
     const int64_t imageBlocks = int64_t(h.width / 100) * (h.height / 100);
     const int64_t screenBlocks = int64_t(screen.width() / 100) * (screen.height() / 100);
     display_.useProgression = display_.IsInterlaced || imageBlocks > screenBlocks / 3;
-    png_.ProgessiveDisplay(display_);
+    png_.events_->ProgessiveDisplay(display_);
     progressive_ = display_.useProgression && display_.destinationDC != nullptr;
 }
 

@@ -278,7 +278,7 @@ TEST_F(StdPngTest, WithoutTheOwnContextPaintNeedsAForeignSource)
 TEST_F(StdPngTest, ProgressRunsFromZeroToHundredInBlocksOfSixteenRows)
 {
     std::vector<int> seen;
-    png.Progress = [&](int percentage) { seen.push_back(percentage); };
+    events.progress = [&](int percentage) { seen.push_back(percentage); };
     ASSERT_TRUE(Load(PngFile({Ihdr(1, 40, 8, 0), Idat(RawRows(std::vector<QByteArray>(40, Bytes({1})))), Iend()})));
     EXPECT_EQ(seen, (std::vector<int>{0, 40, 80, 100}));
 }
@@ -289,7 +289,7 @@ TEST_F(StdPngTest, ALoadInProgressRefusesAnotherAndHidesItsProperties)
     const QString path = WriteTestFile("busy.png", RgbaPng(1, 20, std::vector<uint8_t>(80, 200)));
     std::vector<int> widths;
     std::vector<bool> nested;
-    png.Progress = [&](int percentage) {
+    events.progress = [&](int percentage) {
         widths.push_back(png.Width());
         nested.push_back(png.LoadFile(path));
         if (percentage > 0)
@@ -306,19 +306,19 @@ TEST_F(StdPngTest, ALoadInProgressRefusesAnotherAndHidesItsProperties)
 
 TEST_F(StdPngTest, AnEventHandlerThatThrowsEndsTheLoadButNotTheObject)
 {
-    png.Progress = [](int percentage) {
+    events.progress = [](int percentage) {
         if (percentage > 0)
             throw std::runtime_error("host gave up");
     };
     EXPECT_THROW(Load(SmallRgb()), std::runtime_error);
     EXPECT_EQ(png.Handle(), nullptr);
-    png.Progress = nullptr;
+    events.progress = nullptr;
     EXPECT_TRUE(Load(SmallRgb()));
 }
 
 TEST_F(StdPngTest, TheStateIsClearedAfterAFailureDuringDecoding)
 {
-    png.Progress = [&](int) {};
+    events.progress = [&](int) {};
     ExpectFailure("Failed to properly read PNG image data.", kInvalidFormat);
     EXPECT_FALSE(Load(SmallRgb({}, 7)));
     EXPECT_TRUE(Load(SmallRgb()));
@@ -330,20 +330,22 @@ TEST(StdPngProgressive, RowsArePaintedIntoTheHostsDestinationWhileDecoding)
     StdPNG::Options options;
     options.screenSize = QSize(300, 300);
     StdPNG png(ui, options);
+    FunctionPngEvents events;
+    png.SetEvents(&events);
     Bitmap screen(40, 40, 24);
     screen.Fill(MakePixel(0, 0, 255));
     DeviceContext screenDc(screen);
     ProgressiveDisplayArgs offered;
     std::vector<std::pair<Pixel, Pixel>> seen;  // column 2 of rows 0 and 16 at each Progress
     png.SetTransparentStyle(-1);
-    png.ProgessiveDisplay = [&](ProgressiveDisplayArgs &args) {
+    events.display = [&](ProgressiveDisplayArgs &args) {
         offered = args;
         args.destinationDC = &screenDc;
         args.destX = 3;
         args.destY = 4;
         args.useProgression = true;
     };
-    png.Progress = [&](int) { seen.emplace_back(screen.At(5, 4), screen.At(5, 4 + 16)); };
+    events.progress = [&](int) { seen.emplace_back(screen.At(5, 4), screen.At(5, 4 + 16)); };
     std::vector<uint8_t> rgba;
     for (int i = 0; i < 17 * 20; ++i)
         rgba.insert(rgba.end(), {uint8_t(i), 50, 60, uint8_t(i % 3 ? 255 : 0)});
@@ -375,19 +377,21 @@ TEST(StdPngProgressive, InterlacedFilesShowCoarseFirstAndEndExact)
 {
     ScriptedUi ui;
     StdPNG png(ui);
+    FunctionPngEvents events;
+    png.SetEvents(&events);
     for (uint8_t variant : {uint8_t(0), uint8_t(2)}) {
         png.SetProgressiveDisplay(variant);
         Bitmap screen(16, 16, 24);
         DeviceContext screenDc(screen);
         bool offeredProgression = false;
-        png.ProgessiveDisplay = [&](ProgressiveDisplayArgs &args) {
+        events.display = [&](ProgressiveDisplayArgs &args) {
             offeredProgression = args.useProgression;
             args.destinationDC = &screenDc;
         };
         // Each pass is painted after its Progress: look when the second pass reports.
         std::vector<Pixel> afterFirstPass;
         int reports = 0;
-        png.Progress = [&](int percentage) {
+        events.progress = [&](int percentage) {
             if (percentage > 0 && ++reports == 2)
                 afterFirstPass.assign({screen.At(0, 0), screen.At(7, 7)});
         };

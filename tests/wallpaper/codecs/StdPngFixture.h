@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -19,8 +20,26 @@ namespace pellimore::test {
 inline const QString kInvalidPng = "Invalid PNG Format";
 inline const QString kInvalidFormat = "Invalid Format";
 
+// A host of the decoder's events that runs the test's functions.
+struct FunctionPngEvents final : StdPNGEvents {
+    std::function<void(int)> progress;
+    std::function<void(ProgressiveDisplayArgs &)> display;
+    void Progress(int percentage) override
+    {
+        if (progress)
+            progress(percentage);
+    }
+    void ProgessiveDisplay(ProgressiveDisplayArgs &args) override
+    {
+        if (display)
+            display(args);
+    }
+};
+
 class StdPngTest : public testing::Test {
 protected:
+    StdPngTest() { png.SetEvents(&events); }
+
     void ExpectFailure(const QString &text, const QString &title)
     {
         ui.ExpectMessage(text, title, MessageResult::Ok).WithIcon(MessageIcon::Exclamation);
@@ -33,6 +52,7 @@ protected:
 
     ScriptedUi ui;
     StdPNG png{ui};
+    FunctionPngEvents events;
 };
 
 // A 2 x 2 RGB image (8 bits): red, green / blue, white.
