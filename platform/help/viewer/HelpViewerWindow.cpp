@@ -95,11 +95,11 @@ HelpViewerWindow::HelpViewerWindow(QWidget *parent) : QWidget(parent, Qt::Window
         if (index_)
             index_->activateCurrentItem();
     });
-    connect(page_, &QTextBrowser::sourceChanged, this, [this] {
+    // source() is still the page before while this signal runs.
+    connect(page_, &QTextBrowser::sourceChanged, this, [this](const QUrl &shown) {
         const QString title = page_->documentTitle();
         setWindowTitle(title.isEmpty() ? kTitle : title + QStringLiteral(" - ") + kTitle);
-        if (contents_)
-            contents_->setCurrentIndex(contents_->indexOf(page_->source()));
+        ShowInContents(shown);
     });
 }
 
@@ -142,7 +142,7 @@ bool HelpViewerWindow::UseCollection(const QString &collection)
     });
     connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents_, [this] {
         contents_->expandAll();
-        contents_->setCurrentIndex(contents_->indexOf(page_->source()));
+        ShowInContents(page_->source());
     });
     engine_->contentModel()->createContents(QString());
     engine_->indexModel()->createIndex(QString());
@@ -259,6 +259,18 @@ quintptr HelpViewerWindow::WindowHandle() const { return isVisible() ? quintptr(
 QUrl HelpViewerWindow::CurrentPage() const { return page_->source(); }
 
 QString HelpViewerWindow::CurrentTitle() const { return page_->documentTitle(); }
+
+void HelpViewerWindow::ShowInContents(QUrl page)
+{
+    if (!contents_)
+        return;
+    page.setFragment(QString());
+    const QModelIndex at = contents_->indexOf(page);
+    if (at.isValid())
+        contents_->setCurrentIndex(at);
+    else
+        contents_->clearSelection();
+}
 
 void HelpViewerWindow::RememberSize()
 {

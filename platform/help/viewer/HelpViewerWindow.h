@@ -49,6 +49,8 @@ private:
     // The contents' first entry once the table is built.
     QUrl ContentsRoot();
     void ShowPage(const QUrl &url, const QString &windowType, int tab);
+    // The page shown is the selected entry of the contents, when it is one.
+    void ShowInContents(QUrl page);
     void RememberSize();
 
     std::unique_ptr<QHelpEngine> engine_;

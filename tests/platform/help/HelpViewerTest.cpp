@@ -68,6 +68,9 @@ TEST_F(HelpViewerTest, KeywordsContentsContextsAndTopicsOpenTheirPages)
     auto *contents = help_.Viewer()->findChild<QHelpContentWidget *>(QStringLiteral("treContents"));
     ASSERT_NE(contents, nullptr);
     EXPECT_GE(contents->model()->rowCount(contents->model()->index(0, 0)), 9);
+    EXPECT_EQ(contents->currentIndex().data().toString(), QStringLiteral("Wallpaper Pellimore User's Manual"));
+    ASSERT_TRUE(help_.ShowKeyword(chm_, QStringLiteral("Resize")));
+    EXPECT_EQ(contents->currentIndex().data().toString(), QStringLiteral("Resize"));
 
     // The second-instance box's help: the old help file's context 2.
     ASSERT_TRUE(help_.ShowContext(ProgramFolder() + QStringLiteral("/WP.HLP"), 2));
