@@ -450,7 +450,6 @@ void ResizeModel::ResizeOriginal()
     result_.Cls();
     resultShown_ = true;
     scrollX_ = scrollY_ = 0;
-    SizeWindow();
 
     // In strips of rows, each the same pixels the whole call gives (the
     // destination rectangle moves up by the rows already done), so the
@@ -475,6 +474,7 @@ void ResizeModel::ResizeOriginal()
     }
     result_.TakeImageAsPicture();
     result_.Refresh();
+    SizeWindow();  // the frame now shows the result
     view_.ShowProgress(strips, strips);
     view_.SetBusy(false);
 }

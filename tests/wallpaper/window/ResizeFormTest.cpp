@@ -108,5 +108,27 @@ TEST_F(ResizeFormTest, ABigPictureOpensReducedAndResizesWithTheBusyCursorGoneAft
     EXPECT_FALSE(QFile::exists(Pictures() + "/bigSm.jpg"));
 }
 
+TEST_F(ResizeFormTest, AResultTallerThanTheFrameScrollsWithTheBars)
+{
+    Write("tall.png", Pattern(640, 576));
+    ASSERT_TRUE(Start("tall.png"));
+    auto *window = new frmReSize(*app, QSize(512, 384));
+    ASSERT_TRUE(window->Load());
+    window->show();
+    Control<QSlider>(*window, "Slider1")->setValue(5);
+    Control<QPushButton>(*window, "cmdResize")->click();
+    const ResizeLayout &layout = window->Model().Layout();
+    EXPECT_EQ(layout.frame.height(), 200);
+    EXPECT_TRUE(layout.vScroll);
+    EXPECT_EQ(layout.vMax, 288 - 200);
+    auto *bar = Control<QScrollBar>(*window, "VScroll");
+    EXPECT_TRUE(bar->isVisible());
+    bar->setValue(50);
+    EXPECT_EQ(Control<PictureBox>(*window, "picResult")->y(), -50);
+    Control<QPushButton>(*window, "picGoBack")->click();
+    EXPECT_EQ(bar->value(), 0);
+    window->close();
+}
+
 }  // namespace
 }  // namespace pellimore::test
