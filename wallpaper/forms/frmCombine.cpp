@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "platform/widgets/PictureBox.h"
+#include "wallpaper/forms/PortalColorPicker.h"
 #include "wallpaper/forms/ScreenColor.h"
 #include "wallpaper/designer/frmPics.h"
 #include "wallpaper/window/MainWindowModel.h"
@@ -203,7 +204,19 @@ QWidget *frmCombine::BuildBackgroundColumn()
     imgCursor_->setFrameShape(QFrame::NoFrame);
     imgCursor_->setCursor(Qt::CrossCursor);
     imgCursor_->installEventFilter(this);
-    imgCursor_->setVisible(ScreenColorReadable());
+    if (!ScreenColorReadable()) {
+        // Wayland: the portal's picker, or no eyedropper at all rather than
+        // one that reads nothing.
+        portal_ = new PortalColorPicker(this);
+        if (portal_->Available()) {
+            connect(portal_, &PortalColorPicker::Picked, this,
+                    [this](ColorRef color) { model_.ScreenColorPicked(color); });
+        } else {
+            delete portal_;
+            portal_ = nullptr;
+        }
+    }
+    imgCursor_->setVisible(ScreenColorReadable() || portal_);
     grid->addWidget(imgCursor_, 0, 3, 2, 1, Qt::AlignCenter);
     Timer1_ = Named(new QTimer(this), "Timer1");
     Timer1_->setInterval(kSampleIntervalMs);
@@ -499,12 +512,16 @@ std::optional<ColorRef> frmCombine::ScreenColorUnderPointer()
 bool frmCombine::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == imgCursor_) {
+        if (event->type() == QEvent::MouseButtonPress && portal_) {
+            portal_->Pick();
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonPress) {
             model_.imgCursor_MouseDown();
             Timer1_->start();
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease) {
+        if (event->type() == QEvent::MouseButtonRelease && !portal_) {
             Timer1_->stop();
             model_.imgCursor_MouseUp();
             return true;

@@ -20,6 +20,7 @@ namespace pellimore {
 
 class MainWindowModel;
 class PictureBox;
+class PortalColorPicker;
 
 // The Combine Pictures window: a thin form over DesignerModel. It is created
 // over the hidden main window and deletes itself when closed.
@@ -30,7 +31,7 @@ public:
     ~frmCombine() override;
 
     DesignerModel &Model() { return model_; }
-    // The eyedropper reads the screen (X11); elsewhere it is hidden.
+    // The eyedropper reads the screen itself on X11.
     static bool ScreenColorReadable();
 
     // --- DesignerView ----------------------------------------------------------
@@ -75,6 +76,7 @@ private:
     QRadioButton *optColor_[2] = {};
     QLabel *imgCursor_ = nullptr;
     QTimer *Timer1_ = nullptr;
+    PortalColorPicker *portal_ = nullptr;  // the desktop's picker where the screen cannot be read
     QRadioButton *optGrad_[4] = {};
     QCheckBox *ckReverse_ = nullptr;
     QCheckBox *ckDiagonal_ = nullptr;

@@ -352,6 +352,14 @@ void DesignerModel::imgCursor_MouseUp()
     StoreColor(pickedColor_);
 }
 
+void DesignerModel::ScreenColorPicked(ColorRef color)
+{
+    RevertWallpaper();
+    sampling_ = false;
+    pickedColor_ = color & 0xFFFFFF;
+    StoreColor(pickedColor_);
+}
+
 // ---------------------------------------------------------------------------
 // Orientation, margins, border, background only
 

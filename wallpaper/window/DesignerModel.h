@@ -112,6 +112,9 @@ public:
     void imgCursor_MouseDown();
     void Timer1_Timer();
     void imgCursor_MouseUp();
+    // A colour the desktop's own picker chose (where the screen cannot be
+    // read): stored as the eyedropper's release stores it.
+    void ScreenColorPicked(ColorRef color);
     void optOrient_Click(int index);
     // A key typed into a margin box (1 horizontal, 2 vertical): true when the
     // box takes it (digits and backspace). Any key disables "&Preview".

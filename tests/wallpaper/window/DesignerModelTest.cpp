@@ -283,6 +283,12 @@ TEST_F(DesignerModelTest, TheEyedropperShowsTheScreenColourWhileHeldAndStoresItO
     EXPECT_FALSE(designer.Sampling());
     EXPECT_EQ(designer.StartColor(), 0x112233u);
     EXPECT_EQ(program.main.Designer().gradients.StartColor(), 0x112233u);
+
+    // Where the desktop's own picker answers instead, its colour is stored the same way.
+    designer.optColor_Click(1);
+    designer.ScreenColorPicked(0x445566);
+    EXPECT_EQ(designer.EndColor(), 0x445566u);
+    EXPECT_EQ(designer.StartColor(), 0x112233u);
 }
 
 TEST_F(DesignerModelTest, TheDesktopPreviewShowsTheDesignAndClosingEndsItInsteadOfClosing)
