@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,9 @@ QString SwatchStyle(ColorRef c)
 }
 
 }  // namespace
+
+// The widest the title sample grows, in pixels (before scaling).
+constexpr int kTitleSampleMaxWidth = 560;
 
 SetupSaver::SetupSaver(ScreenSaver &saver, const Bitmap &aboutPicture, QWidget *parent)
     : QDialog(parent), saver_(saver), aboutPicture_(aboutPicture)
@@ -156,6 +160,11 @@ void SetupSaver::ApplyTitleFont()
     font.setItalic(s.italic);
     font.setUnderline(s.underline);
     txtTitle->setFont(font);
+    // The sample shows the title from its start, wide enough for the whole
+    // title in its font while that stays within reason.
+    const int wanted = QFontMetrics(font).horizontalAdvance(txtTitle->text()) + 4 * txtTitle->fontMetrics().averageCharWidth();
+    txtTitle->setMinimumWidth(qMin(wanted, kTitleSampleMaxWidth));
+    txtTitle->setCursorPosition(0);
     SetSwatch(dialogColor_);
     if (onSavedDuringShow_ && saver_.runMode == RunMode::Show)
         onSavedDuringShow_();

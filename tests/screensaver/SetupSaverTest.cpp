@@ -1,6 +1,8 @@
 // The settings dialog through its handlers (offscreen), with the scripted ui.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,6 +54,19 @@ TEST_F(SetupDialog, OpensWithTheSettingsAndItsCaptions)
     dialog.optDisplay[1]->setChecked(true);
     dialog.optDisplay_Click(1);
     EXPECT_FALSE(dialog.txtTime->isHidden());
+}
+
+TEST_F(SetupDialog, TheTitleSampleShowsTheWholeTitleFromItsStartInItsFont)
+{
+    s.saver.settings.title = QStringLiteral("Wallpaper Pellimore Presents...");
+    s.saver.settings.fontSize = 24;
+    SetupSaver dialog(s.saver);
+    dialog.show();
+    dialog.adjustSize();
+    EXPECT_EQ(dialog.txtTitle->cursorPosition(), 0);
+    EXPECT_EQ(dialog.txtTitle->font().pointSize(), 24);
+    const int needed = QFontMetrics(dialog.txtTitle->font()).horizontalAdvance(dialog.txtTitle->text());
+    EXPECT_GT(dialog.txtTitle->width(), needed) << "the title is cut off";
 }
 
 TEST_F(SetupDialog, FolderWithoutPicturesDisablesSave)

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "platform/Platform.h"
 #include "platform/tray/QtNotificationArea.h"
 #include "wallpaper/app/RealServices.h"
 #include "wallpaper/changer/PictureData.h"
@@ -22,6 +23,7 @@
 using namespace pellimore;
 
 void ShootHelpViewer(Shooter &shoot);  // HelpShots.cpp
+void ShootSaverSettings(Shooter &shoot, Platform platform, const QString &pictures);  // SaverShots.cpp
 void ShootDesigner(Shooter &shoot, frmWallpaper &window);  // DesignerShots.cpp
 
 void ShootResize(Shooter &shoot, frmWallpaper &window);  // ResizeShots.cpp
@@ -133,6 +135,7 @@ int main(int argc, char **argv)
             QTextStream(stdout) << path << "\n";
     }
     ShootHelpViewer(shoot);
+    ShootSaverSettings(shoot, services.ForApp().platform, wallpaper.State().PictureFolder);
     wallpaper.GetSchedule().StopTimers();
     return shoot.Ok() ? 0 : 1;
 }
