@@ -9,8 +9,10 @@
 #include <QToolButton>
 
 #include "platform/widgets/PictureBox.h"
+#include "tests/support/ScriptedNotificationArea.h"
 #include "tests/wallpaper/window/ResizeFixture.h"
 #include "wallpaper/forms/frmReSize.h"
+#include "wallpaper/forms/frmWallpaper.h"
 
 namespace pellimore::test {
 namespace {
@@ -128,6 +130,40 @@ TEST_F(ResizeFormTest, AResultTallerThanTheFrameScrollsWithTheBars)
     Control<QPushButton>(*window, "picGoBack")->click();
     EXPECT_EQ(bar->value(), 0);
     window->close();
+}
+
+TEST_F(ResizeFormTest, TheSettingsWindowHidesWhileItIsOpenAndRefusesAPictureItCannotOpen)
+{
+    Write("good.png", Pattern(200, 150));
+    Write("spoilt.png", Pattern(200, 150));
+    ASSERT_TRUE(Start("good.png"));
+    ScriptedNotificationArea area;
+    frmWallpaper main(*app, area);
+    main.show();
+    MainWindowModel &model = main.Model();
+    model.FileList_Click(int(model.PictureNames().indexOf("good.png")));
+    model.cmdReSize_Click();
+    frmReSize *resize = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<frmReSize *>(top); found && found->isVisible())
+            resize = found;
+    ASSERT_NE(resize, nullptr);
+    EXPECT_EQ(resize->windowTitle(), "good.png - Resize Picture");
+    EXPECT_FALSE(main.isVisible());
+    Control<QPushButton>(*resize, "cmdCancel")->click();
+    EXPECT_TRUE(main.isVisible());
+
+    // Shown in the list a moment ago, spoilt on disk since.
+    model.FileList_Click(int(model.PictureNames().indexOf("spoilt.png")));
+    QFile spoilt(Pictures() + "/spoilt.png");
+    ASSERT_TRUE(spoilt.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    spoilt.write("no longer a picture");
+    spoilt.close();
+    // The PNG decoder tells what it found; the settings window then says it cannot resize.
+    ui.ExpectMessage("This is not a valid PNG file", MessageResult::Ok);
+    ui.ExpectMessage(kUnableToResizeText, kUnableToResizeTitle, MessageResult::Ok).WithIcon(MessageIcon::Exclamation);
+    model.cmdReSize_Click();
+    EXPECT_TRUE(main.isVisible());
 }
 
 }  // namespace
