@@ -259,7 +259,11 @@ void ResizeModel::cmdCrop_Click()
     }
     saveEnabled_ = false;
     cropMode_ = true;
-    if (result_.HasPicture())
+    // A crop still waiting is cut from the original, at full size; a
+    // resized result becomes the picture worked on.
+    if (result_.HasPicture() && cropped_)
+        ApplyCropToOriginal(true);
+    else if (result_.HasPicture())
         TakeResultAsOriginal();
     slider_ = kSliderHighest;
     SetSizeText();

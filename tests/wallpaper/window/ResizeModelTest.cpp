@@ -198,6 +198,23 @@ TEST_F(ResizeModelTest, ACropOnAReducedViewIsCutFromTheOriginalAtFullSize)
     EXPECT_EQ(model->Result().Picture(), model->Original().Picture());
 }
 
+TEST_F(ResizeModelTest, StartingCropAgainWithACropWaitingCutsItFromTheOriginalNotFromTheView)
+{
+    Write("big.png", Pattern(1600, 1200));
+    ASSERT_TRUE(Open("big.png", QSize(800, 600)));
+    const float scale = model->ViewScale();
+    const Bitmap original = model->Original().Picture();
+    model->cmdCrop_Click();
+    model->picCrop_MouseDown(QPointF(20, 20));
+    model->picCrop_MouseUp(QPointF(220, 170));
+    model->Slider1_Change(10);  // crop mode ends; the crop waits for Resize
+    ASSERT_TRUE(model->Cropped());
+    model->cmdCrop_Click();
+    EXPECT_EQ(model->Original().Picture(),
+              Block(original, CropOnOriginal(QRectF(20, 20, 200, 150), scale, QSize(1600, 1200))));
+    EXPECT_TRUE(model->CropMode());
+}
+
 TEST_F(ResizeModelTest, ResizeAsksAboutAWaitingCropAndScalesTheChosenPicture)
 {
     Write("pic.png", Pattern(300, 200));
