@@ -505,6 +505,9 @@ void ResizeModel::cmdRevert_Click()
 void ResizeModel::cmdSave_Click()
 {
     EndCropMode();
+    // A crop not resized yet is saved at the original's resolution, not the view's.
+    if (cropped_ && result_.HasPicture())
+        ApplyCropToOriginal(false);
     const Platform &platform = app_.GetPlatform();
     if (!result_.HasPicture()) {
         platform.ui.Message(kNoPictureToSaveText, MessageIcon::Critical, kNoPictureToSaveTitle);

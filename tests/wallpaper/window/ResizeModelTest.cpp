@@ -215,6 +215,19 @@ TEST_F(ResizeModelTest, StartingCropAgainWithACropWaitingCutsItFromTheOriginalNo
     EXPECT_TRUE(model->CropMode());
 }
 
+TEST_F(ResizeModelTest, SavingACropNotResizedYetWritesItAtTheOriginalsResolution)
+{
+    Write("big.png", Pattern(1600, 1200));
+    ASSERT_TRUE(Open("big.png", QSize(800, 600)));
+    const QRect expected = CropOnOriginal(QRectF(20, 20, 200, 150), model->ViewScale(), QSize(1600, 1200));
+    model->cmdCrop_Click();
+    model->picCrop_MouseDown(QPointF(20, 20));
+    model->picCrop_MouseUp(QPointF(220, 170));
+    ui.ExpectSaveFile(Pictures() + "/bigSm.jpg");
+    model->cmdSave_Click();
+    EXPECT_EQ(QImageReader(Pictures() + "/bigSm.jpg").size(), expected.size());
+}
+
 TEST_F(ResizeModelTest, ResizeAsksAboutAWaitingCropAndScalesTheChosenPicture)
 {
     Write("pic.png", Pattern(300, 200));
