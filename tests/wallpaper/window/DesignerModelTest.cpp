@@ -162,6 +162,11 @@ TEST_F(DesignerModelTest, OpeningFitsTheMarginsToTheFrontPictureAndHidesTheMainW
     EXPECT_EQ(QSize(designer.FrontPreview().Width(), designer.FrontPreview().Height()),
               designer.PreviewInMonitor().size());
 
+    designer.imgHelp_Click();
+    ASSERT_FALSE(help.Empty());
+    EXPECT_EQ(help.Last().keyword, "Combine Pictures");
+    EXPECT_TRUE(help.Last().helpFile.endsWith("WP.chm"));
+
     program.Close();
     EXPECT_TRUE(program.mainForm.visible) << "the main window comes back";
 }
