@@ -196,15 +196,26 @@ void DesignerModel::CreateThumbs()
     const QString name = BackgroundNames().at(selectedBackground_);
     const QString path = AddTrailingBackslash(BackgroundFolder()) + name;
     MainWindowModel::DesignerParts parts = main_.Designer();
-    PictureResult loaded = QFileInfo::exists(path) ? LoadPicture(path) : PictureResult{};
-    if (!loaded.Ok()) {
-        // Gone (or unreadable): the list is read again and the entry before
-        // is chosen.
+    if (!QFileInfo::exists(path)) {
+        // Gone: the list is read again and the entry before is chosen.
         const int before = std::max(0, selectedBackground_ - 1);
         selectedBackground_ = -1;
         main_.App().Library().ScanBackgrounds();
         if (!BackgroundNames().isEmpty())
             FileList_Click(std::min(before, int(BackgroundNames().size()) - 1));
+        view_.UpdateControls();
+        return;
+    }
+    PictureResult loaded = LoadPicture(path);
+    if (!loaded.Ok()) {
+        // There but unreadable: nothing to design with; the list stays.
+        tile_ = Bitmap();
+        for (PictureSurface *preview : {&picThumbBk_, &picThumbCombo_}) {
+            preview->ClearPicture();
+            preview->Cls();
+        }
+        saveEnabled_ = false;
+        previewEnabled_ = false;
         view_.UpdateControls();
         return;
     }

@@ -204,6 +204,23 @@ TEST_F(DesignerModelTest, ABackgroundThatVanishedIsDroppedAndTheOneBeforeChosen)
     EXPECT_TRUE(designer.TileShown());
 }
 
+TEST_F(DesignerModelTest, AnUnreadableBackgroundStaysListedAndCannotBeSavedOrPreviewed)
+{
+    QFile broken(Backgrounds() + "/a-broken.jpg");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    Program program(*this);
+    DesignerModel &designer = *program.designer;
+    designer.FileList_Click(program.Background("a-broken.jpg"));
+    EXPECT_EQ(designer.BackgroundNames().size(), 3);
+    EXPECT_FALSE(designer.SaveEnabled());
+    EXPECT_FALSE(designer.PreviewEnabled());
+    EXPECT_FALSE(designer.TileShown());
+    designer.FileList_Click(program.Background("small.jpg"));
+    EXPECT_TRUE(designer.SaveEnabled());
+}
+
 TEST_F(DesignerModelTest, MarginBoxesTakeDigitsAndBackspaceAndAnyKeyDisablesPreview)
 {
     Program program(*this);
