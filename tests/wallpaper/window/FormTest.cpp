@@ -89,9 +89,14 @@ TEST_F(FormTest, TheWindowShowsItsControlsAndMenusAndTheTrayIconItsMenu)
     EXPECT_EQ(Control<QPushButton>(window, "cmdPreview")->text(), "&Preview on Desktop");
     EXPECT_EQ(Control<QPushButton>(window, "cmdAddPic")->toolTip(), "Add picture to list");
     EXPECT_EQ(Control<QListWidget>(window, "FileList")->count(), 2);
-    // The designer and resize windows are not there yet: their commands are off.
+    // No picture is shown yet: the commands that work on one are off until a
+    // click shows one.
+    EXPECT_FALSE(app.View().Source().HasPicture());
     EXPECT_FALSE(Control<QPushButton>(window, "cmdBackground")->isEnabled());
     EXPECT_FALSE(Control<QPushButton>(window, "cmdReSize")->isEnabled());
+    window.Model().FileList_Click(0);
+    EXPECT_TRUE(Control<QPushButton>(window, "cmdReSize")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(window, "cmdBackground")->isEnabled()) << "a picture smaller than the desktop";
     QStringList menus;
     for (const QAction *action : window.menuBar()->actions())
         menus << action->text();
