@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "platform/widgets/PictureBox.h"
+#include "wallpaper/forms/FormControls.h"
 #include "wallpaper/forms/PortalColorPicker.h"
 #include "wallpaper/forms/ScreenColor.h"
 #include "wallpaper/designer/frmPics.h"
@@ -34,33 +35,13 @@ namespace pellimore {
 
 namespace {
 
+using forms::Button;
+using forms::Named;
+using forms::PixmapOf;
+
 // The eyedropper samples the screen this often while it is held.
 constexpr int kSampleIntervalMs = 40;
 constexpr int kSwatchWidth = 48;
-
-template <typename Widget>
-Widget *Named(Widget *widget, const char *name, int index = -1)
-{
-    widget->setObjectName(QLatin1String(name));
-    if (index >= 0)
-        widget->setProperty("index", index);
-    return widget;
-}
-
-QPushButton *Button(const QString &caption, const char *name, const QString &tip, QWidget *parent)
-{
-    auto *button = Named(new QPushButton(caption, parent), name);
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    return button;
-}
-
-QPixmap PixmapOf(const Bitmap &bitmap, double ratio)
-{
-    QPixmap pixmap = QPixmap::fromImage(bitmap.ToImage());
-    pixmap.setDevicePixelRatio(ratio);
-    return pixmap;
-}
 
 // A colour swatch: a flat button painted in the colour.
 QPushButton *Swatch(const char *name, const QString &tip, QWidget *parent, int index = -1)

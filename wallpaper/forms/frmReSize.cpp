@@ -16,28 +16,17 @@
 #include <QVBoxLayout>
 
 #include "platform/widgets/PictureBox.h"
+#include "wallpaper/forms/FormControls.h"
 
 namespace pellimore {
 
 namespace {
 
+using forms::Button;
+using forms::Named;
+
 // Work shorter than this shows only the busy cursor.
 constexpr int kProgressAfterMs = 500;
-
-template <typename Widget>
-Widget *Named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton *Button(const QString &caption, const char *name, QWidget *parent, const QString &tip = {})
-{
-    auto *button = Named(new QPushButton(caption, parent), name);
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    return button;
-}
 
 }  // namespace
 
@@ -82,16 +71,16 @@ QWidget *frmReSize::BuildControls()
     lblSize_->setToolTip(QStringLiteral("Move the Slider to the left to choose a new size, then click Resize"));
     lblRes_ = Named(new QLabel(QStringLiteral("Desktop:"), controls), "lblRes");
 
-    cmdCrop_ = Button(kStartCropCaption, "cmdCrop", controls, QStringLiteral("Drag your mouse across the area you want to keep"));
-    cmdResize_ = Button(QStringLiteral("Resize"), "cmdResize", controls);
-    cmdRevert_ = Button(QStringLiteral("Revert"), "cmdRevert", controls);
-    cmdSave_ = Button(QStringLiteral("Save"), "cmdSave", controls);
-    cmdCancel_ = Button(QStringLiteral("Cancel"), "cmdCancel", controls);
+    cmdCrop_ = Button(kStartCropCaption, "cmdCrop", QStringLiteral("Drag your mouse across the area you want to keep"), controls);
+    cmdResize_ = Button(QStringLiteral("Resize"), "cmdResize", {}, controls);
+    cmdRevert_ = Button(QStringLiteral("Revert"), "cmdRevert", {}, controls);
+    cmdSave_ = Button(QStringLiteral("Save"), "cmdSave", {}, controls);
+    cmdCancel_ = Button(QStringLiteral("Cancel"), "cmdCancel", {}, controls);
     imgHelp_ = Named(new QToolButton(controls), "imgHelp");
     imgHelp_->setIcon(style()->standardIcon(QStyle::SP_TitleBarContextHelpButton));
     imgHelp_->setToolTip(QStringLiteral("Help"));
     imgHelp_->setAutoRaise(true);
-    picGoBack_ = Button(QStringLiteral("Return to Upper Left Corner"), "picGoBack", controls);
+    picGoBack_ = Button(QStringLiteral("Return to Upper Left Corner"), "picGoBack", {}, controls);
 
     auto *scale = new QHBoxLayout;
     scale->addWidget(Slider1_, 1);

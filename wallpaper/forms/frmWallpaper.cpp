@@ -31,6 +31,7 @@
 #include "wallpaper/codecs/PictureLoading.h"
 #include "wallpaper/codecs/widgets/ucGIF.h"
 #include "wallpaper/designer/frmPics.h"
+#include "wallpaper/forms/FormControls.h"
 #include "wallpaper/forms/SmallForms.h"
 #include "wallpaper/forms/frmReSize.h"
 #include "wallpaper/forms/frmCombine.h"
@@ -39,22 +40,11 @@ namespace pellimore {
 
 namespace {
 
+using forms::Button;
+using forms::Named;
+using forms::PixmapOf;
+
 const char *const kWeekdays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-
-template <typename Widget>
-Widget *Named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton *Button(const QString &caption, const char *name, const QString &tip, QWidget *parent)
-{
-    auto *button = Named(new QPushButton(caption, parent), name);
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    return button;
-}
 
 QAction *CheckAction(QMenu *menu, const QString &caption, const char *name)
 {
@@ -62,13 +52,6 @@ QAction *CheckAction(QMenu *menu, const QString &caption, const char *name)
     action->setObjectName(QLatin1String(name));
     action->setCheckable(true);
     return action;
-}
-
-QPixmap PixmapOf(const Bitmap &bitmap, double ratio)
-{
-    QPixmap pixmap = QPixmap::fromImage(bitmap.ToImage());
-    pixmap.setDevicePixelRatio(ratio);
-    return pixmap;
 }
 
 QIcon ProgramIcon()
