@@ -76,20 +76,35 @@ wait_for 20 window_shown || fail "the settings window did not appear"
 icon_docked && fail "an icon is in the tray before Start"
 echo "ok: WallPaper starts with its settings window"
 
-# "Start Wallpaper Pellimore": the big button in the window's bottom right corner.
-eval "$(xdotool getwindowgeometry --shell "$(visible_window)")"
-xdotool mousemove $((X + WIDTH - 120)) $((Y + HEIGHT - 25)) click 1
+# "Start Wallpaper Pellimore": the big button in the window's bottom right
+# corner. The window may still be settling its layout (slow builds): the
+# click is tried again, at the window's place then, while it stays shown.
+sleep 1
+for attempt in 1 2 3; do
+    window=$(visible_window)
+    [ -n "$window" ] || break
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + WIDTH - 120)) $((Y + HEIGHT - 25)) click 1
+    wait_for 10 window_gone && break
+done
 wait_for 20 window_gone || fail "Start did not hide the window"
 wait_for 20 icon_docked || fail "the icon did not dock into the tray"
 before=$(root_centre)
 echo "ok: Start hides the window and docks the icon (root shows $before)"
 
-# A right click opens the menu; its second item is "Next Wallpaper".
-xdotool mousemove $icon_x $icon_y click 3
-sleep 1
-xdotool key Down Down Return
-wait_for 20 sh -c '[ "$(convert x:root -format "%[pixel:p{512,384}]" info: 2>/dev/null)" != "'"$before"'" ]' \
-    || fail "Next Wallpaper did not change the root picture (still $before)"
+# A right click opens the menu (one more window of the program shows); its
+# second item is "Next Wallpaper". Slow builds get the menu late: tried again.
+shown_windows() { xdotool search --onlyvisible --class WallPaper 2>/dev/null | wc -l; }
+root_changed() { [ "$(root_centre)" != "$before" ]; }
+for attempt in 1 2 3; do
+    windows=$(shown_windows)
+    xdotool mousemove $icon_x $icon_y click 3
+    wait_for 10 sh -c '[ "$(xdotool search --onlyvisible --class WallPaper 2>/dev/null | wc -l)" -gt '"$windows"' ]' \
+        || continue
+    xdotool key Down Down Return
+    wait_for 20 root_changed && break
+done
+root_changed || fail "Next Wallpaper did not change the root picture (still $before)"
 after=$(root_centre)
 case "$after" in
     *200,50,20* | *20,160,60* | *30,80,220*) ;;
