@@ -364,8 +364,6 @@ void frmWallpaper::UpdateControls()
     mnuMessage_->setChecked(model_.ReminderChecked());
     for (int i = 0; i < 3; ++i)
         mnuJPGhigh_[i]->setChecked(model_.JpegQualityItem() == i);
-    mnuOptResize_->setEnabled(model_.ResizeAvailable());
-    mnuOptCombo_->setEnabled(model_.CombineAvailable());
     UpdateList();
     UpdatePicture();
     UpdateSchedule();
@@ -444,8 +442,11 @@ void frmWallpaper::UpdatePicture()
     const bool hasPicture = picture.Source().HasPicture();
     optPropTile_[1]->setEnabled(model_.StylesEnabled() && analysis.tiledEnabled);
     optPropTile_[2]->setEnabled(model_.StylesEnabled() && analysis.stretchedEnabled);
-    cmdBackground_->setEnabled(model_.CombineAvailable() && analysis.combineEnabled && hasPicture);
-    cmdReSize_->setEnabled(model_.ResizeAvailable() && hasPicture);
+    // The designer and the resize window work on the picture shown.
+    cmdBackground_->setEnabled(analysis.combineEnabled && hasPicture);
+    cmdReSize_->setEnabled(hasPicture);
+    mnuOptCombo_->setEnabled(cmdBackground_->isEnabled());
+    mnuOptResize_->setEnabled(hasPicture);
 
     const ColorRef color = picture.ColorLabel();
     lblColor_->setStyleSheet(QStringLiteral("QPushButton#lblColor { background-color: rgb(%1, %2, %3); "

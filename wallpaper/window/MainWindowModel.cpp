@@ -305,13 +305,13 @@ void MainWindowModel::ShowReminder()
 
 void MainWindowModel::cmdBackground_Click()
 {
-    if (CombineAvailable() && Picture().Source().HasPicture())
+    if (Picture().Source().HasPicture())
         view_.OpenDesigner();
 }
 
 void MainWindowModel::cmdReSize_Click()
 {
-    if (ResizeAvailable() && Picture().Source().HasPicture())
+    if (Picture().Source().HasPicture())
         view_.OpenResize();
 }
 

@@ -109,9 +109,6 @@ public:
     // The monitor frame for the desktop's shape, and the thumbnail's place in it.
     const Bitmap &MonitorPicture() const;
     QRect ThumbnailInMonitor() const;
-    // The designer and the resize window open once they exist.
-    bool CombineAvailable() const { return true; }
-    bool ResizeAvailable() const { return true; }
     // The file name of the selected entry without its last four characters.
     QString SelectedBaseName() const;
     // The transparent GIF shown, for the designer; null when the picture is none.
