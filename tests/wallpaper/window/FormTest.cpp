@@ -20,6 +20,7 @@
 #include "platform/store/SettingsKeys.h"
 #include "platform/tray/NotificationArea.h"
 #include "tests/support/FixedClock.h"
+#include "tests/support/ProgramServices.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
 #include "tests/support/ScriptedInstance.h"
@@ -32,7 +33,7 @@
 namespace pellimore::test {
 namespace {
 
-class FormTest : public testing::Test {
+class FormTest : public testing::Test, protected ProgramServices {
 protected:
     void SetUp() override
     {
@@ -65,19 +66,8 @@ protected:
         return captions;
     }
 
-    IniSettingsStore store;
-    ScriptedUi ui;
-    QtShellFolders shell{SourcePath("assets"), QDir::homePath() + "/no-program"};
-    FixedClock clock;
-    ScriptedRandom random;
-    RecordingHelp help;
-    Platform platform{store, ui, shell, clock, random, help};
-    ScriptedInstance instance;
-    RecordingDesktop desktop;
-    UnavailableActiveDesktop activeDesktop;
-    RecordingSound sound;
     ScriptedNotificationArea area;
-    WallpaperApp app{{platform, instance, desktop, activeDesktop, sound, QStringLiteral("/usr/bin/WallPaper")}};
+    WallpaperApp app{ForApp()};
 };
 
 TEST_F(FormTest, TheWindowShowsItsControlsAndMenusAndTheTrayIconItsMenu)

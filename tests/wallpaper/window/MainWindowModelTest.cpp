@@ -17,6 +17,7 @@
 #include "platform/store/IniSettingsStore.h"
 #include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"
+#include "tests/support/ProgramServices.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
 #include "tests/support/ScriptedInstance.h"
@@ -83,7 +84,7 @@ public:
     bool ended = false;
 };
 
-class MainWindowModelTest : public testing::Test {
+class MainWindowModelTest : public testing::Test, protected ProgramServices {
 protected:
     void SetUp() override
     {
@@ -122,8 +123,7 @@ protected:
     // A started program with its settings window.
     struct Program {
         Program(MainWindowModelTest &test, const QStringList &arguments = {})
-            : app({test.platform, test.instance, test.desktop, test.activeDesktop, test.sound,
-                   QStringLiteral("/usr/bin/WallPaper")}),
+            : app(test.ForApp()),
               model(app, form)
         {
             form.model = &model;
@@ -135,17 +135,6 @@ protected:
         bool started = false;
     };
 
-    IniSettingsStore store;
-    ScriptedUi ui;
-    QtShellFolders shell{SourcePath("assets"), QDir::homePath() + "/no-program"};
-    FixedClock clock;
-    ScriptedRandom random;
-    RecordingHelp help;
-    Platform platform{store, ui, shell, clock, random, help};
-    ScriptedInstance instance;
-    RecordingDesktop desktop;
-    UnavailableActiveDesktop activeDesktop;
-    RecordingSound sound;
 };
 
 TEST_F(MainWindowModelTest, StartingShowsTheSplashThenTheWindowWithTheCurrentPictureSelected)

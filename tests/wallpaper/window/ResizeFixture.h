@@ -16,6 +16,7 @@
 #include "platform/store/IniSettingsStore.h"
 #include "platform/store/SettingsKeys.h"
 #include "tests/support/FixedClock.h"
+#include "tests/support/ProgramServices.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/RecordingHelp.h"
 #include "tests/support/ScriptedInstance.h"
@@ -40,7 +41,7 @@ inline QImage Pattern(int width, int height)
     return image;
 }
 
-class ResizeFixture : public testing::Test {
+class ResizeFixture : public testing::Test, protected ProgramServices {
 protected:
     void SetUp() override
     {
@@ -58,8 +59,7 @@ protected:
     // Starts the app with `name` selected in the main list.
     bool Start(const QString &name)
     {
-        app = std::make_unique<WallpaperApp>(WallpaperApp::Services{platform, instance, desktop, activeDesktop, sound,
-                                                                    QStringLiteral("/usr/bin/WallPaper")});
+        app = std::make_unique<WallpaperApp>(ForApp());
         if (app->Start({}) != StartOutcome::Running)
             return false;
         const int index = int(app->Library().PictureNames().indexOf(name));
@@ -69,17 +69,6 @@ protected:
         return true;
     }
 
-    IniSettingsStore store;
-    ScriptedUi ui;
-    QtShellFolders shell{SourcePath("assets"), QDir::homePath() + "/no-program"};
-    FixedClock clock;
-    ScriptedRandom random;
-    RecordingHelp help;
-    Platform platform{store, ui, shell, clock, random, help};
-    ScriptedInstance instance;
-    RecordingDesktop desktop;
-    UnavailableActiveDesktop activeDesktop;
-    RecordingSound sound;
     std::unique_ptr<WallpaperApp> app;
 };
 
