@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "platform/shell/InstallLayout.h"
+
 namespace pellimore {
 
 namespace {
@@ -39,7 +41,8 @@ QString QtShellFolders::ProgramFolder() const
 {
     if (!executableFolder_.isEmpty() && QFileInfo(executableFolder_ + QStringLiteral("/Samples")).isDir())
         return executableFolder_;
-    return installedDataFolder_;
+    const QString installedBeside = InstalledDataFolderFrom(executableFolder_);
+    return installedBeside.isEmpty() ? installedDataFolder_ : installedBeside;
 }
 
 QString QtShellFolders::DocumentsFolder() const

@@ -8,8 +8,9 @@ namespace pellimore {
 
 // The shell folders of a Linux desktop:
 // - the program folder: the running executable's folder when it holds
-//   "Samples" (a build or an unpacked copy), else the installed data folder
-//   (<prefix>/share/wallpaper-pellimore);
+//   "Samples" (a build or an unpacked copy), else the data folder of the
+//   installed tree the executable lies in (<prefix>/share/wallpaper-pellimore,
+//   for any prefix), else the configured prefix's data folder;
 // - the documents folder: the XDG documents folder ("XDG_DOCUMENTS_DIR" of
 //   user-dirs.dirs, else ~/Documents), created when missing;
 // - the autostart folder: $XDG_CONFIG_HOME/autostart (~/.config/autostart),

@@ -10,7 +10,8 @@ public:
     virtual ~ShellFolders() = default;
 
     // The program folder: the folder of the running executable when it holds
-    // "Samples", otherwise the installed data folder.
+    // "Samples", otherwise the installed data folder (found from the
+    // executable's folder first, then at the configured prefix).
     virtual QString ProgramFolder() const = 0;
     // The user's documents folder.
     virtual QString DocumentsFolder() const = 0;

@@ -13,6 +13,7 @@
 #include "platform/ProgramNames.h"
 #include "platform/desktop/ProcessRunner.h"
 #include "platform/help/HelpService.h"
+#include "platform/shell/InstallLayout.h"
 #include "platform/shell/PathHelpers.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/ui/Ui.h"
@@ -259,8 +260,10 @@ QByteArray SelectInXScreenSaverFile(const QByteArray &file, const QString &saver
 QString FindSaverProgram(const QString &programPath)
 {
     const QString folder = QFileInfo(programPath).absolutePath();
+    // Beside WallPaper, in the build tree, then where the install rules put it.
     for (const QString &candidate : {folder + QLatin1Char('/') + kSaverName,
-                                     folder + QStringLiteral("/../../screensaver/") + kSaverName}) {
+                                     folder + QStringLiteral("/../../screensaver/") + kSaverName,
+                                     InstalledSaverFrom(folder)}) {
         const QFileInfo info(candidate);
         if (info.isFile() && info.isExecutable())
             return info.canonicalFilePath();

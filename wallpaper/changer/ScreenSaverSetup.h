@@ -34,7 +34,8 @@ QByteArray XScreenSaverEntry(const QString &saverPath);
 QByteArray SelectInXScreenSaverFile(const QByteArray &file, const QString &saverPath);
 
 // The screen saver program: beside this program, in the build tree's saver
-// folder, or on the search path; empty when there is none.
+// folder, in the installed tree's xscreensaver folder, or on the search path;
+// empty when there is none.
 QString FindSaverProgram(const QString &programPath);
 
 // The menu item "Setup Screen Saver": the box (OK, Cancel, Help at

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/shell/InstallLayout.h"
 #include "platform/shell/QtShellFolders.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempHome.h"
@@ -24,6 +25,25 @@ TEST(QtShellFolders, ProgramFolderIsTheExecutablesWhenItHoldsSamples)
     QFile::remove(executable + "/Samples");
     QDir().mkpath(executable + "/Samples");
     EXPECT_EQ(QtShellFolders(installed + "/", executable + "/").ProgramFolder(), executable);
+}
+
+TEST(QtShellFolders, AnInstalledTreeFindsItsOwnDataFolderUnderAnyPrefix)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath("elsewhere/prefix");
+    const QString configured = dir.filePath("usr/share/wallpaper-pellimore");
+    QDir().mkpath(prefix + "/bin");
+    QDir().mkpath(prefix + "/libexec/xscreensaver");
+    // Without "Samples" the tree is not an installed one: the configured folder.
+    QDir().mkpath(prefix + "/share/wallpaper-pellimore");
+    EXPECT_EQ(QtShellFolders(configured, prefix + "/bin").ProgramFolder(), configured);
+
+    QDir().mkpath(prefix + "/share/wallpaper-pellimore/Samples");
+    // WallPaper in bin and the screen saver in libexec/xscreensaver share it.
+    EXPECT_EQ(QtShellFolders(configured, prefix + "/bin").ProgramFolder(), prefix + "/share/wallpaper-pellimore");
+    EXPECT_EQ(QtShellFolders(configured, prefix + "/libexec/xscreensaver").ProgramFolder(),
+              prefix + "/share/wallpaper-pellimore");
+    EXPECT_EQ(InstalledSaverFrom(prefix + "/bin"), prefix + "/libexec/xscreensaver/wallpaper-pellimore");
 }
 
 TEST(QtShellFolders, TheProgramsOwnFolderFallsBackToTheInstalledData)

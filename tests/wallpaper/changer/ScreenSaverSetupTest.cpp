@@ -246,7 +246,7 @@ TEST(SaverThemeFile, TheMateThemeNamesTheInstalledSaverAndValidates)
     QFile file(theme);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << theme.toStdString();
     const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.contains("/xscreensaver/Wallpaper Pellimore\" --root\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("/xscreensaver/wallpaper-pellimore\" --root\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("Categories=Screensaver;"));
     if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed";
