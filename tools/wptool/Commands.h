@@ -27,3 +27,4 @@ int FitCommand(const QStringList &args);      // fit IN DW DH OUT.bmp [--style N
 int PngCommand(const QStringList &args);       // png IN.png OUT.pam [--style N] [--validate] [--make32]
 int ComposeCommand(const QStringList &args);   // compose FRONT OUT --desktop WxH [...]
 int ArtworkCommand(const QStringList &args);   // artwork OUT-PREFIX [SCALE]
+int IconCommand(const QStringList &args);      // icon OUT.png SIDE

@@ -28,6 +28,7 @@ const WptoolCommandEntry kCommands[] = {
      "[--orient 0-4] [--margins H,V] [--border COLOR] [--background-only] [--jpeg QUALITY]",
      &ComposeCommand, false},
     {"artwork", "OUT-PREFIX [SCALE]", &ArtworkCommand, false},
+    {"icon", "OUT.png SIDE", &IconCommand, false},
 };
 
 int Usage()
