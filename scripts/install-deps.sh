@@ -13,6 +13,7 @@ packages=(
     dbus libglib2.0-bin gsettings-desktop-schemas
     trayer haskell-status-notifier-item-utils
     qt6-tools-dev qt6-tools-dev-tools libqt6help6 desktop-file-utils xscreensaver
+    appstream lintian dpkg-dev libqt6sql6-sqlite libgdk-pixbuf2.0-bin librsvg2-common
 )
 missing=()
 for p in "${packages[@]}"; do

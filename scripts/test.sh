@@ -32,6 +32,9 @@ run_tests() {
 
 BUILD_DIR=build scripts/build.sh
 run_tests build
+# The same build installed into a temporary prefix and packed as a .deb:
+# validators, a run of the installed tree, lintian.
+scripts/check-package.sh build
 
 if [ "${PELLIMORE_SKIP_SANITIZE:-0}" != 1 ]; then
     BUILD_DIR=build-sanitize BUILD_TYPE=Debug scripts/build.sh -DPELLIMORE_SANITIZE=ON
