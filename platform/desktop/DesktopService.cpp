@@ -38,7 +38,7 @@ std::optional<WallpaperStyle> WallpaperStyleFromName(const QString &name)
     return std::nullopt;
 }
 
-DesktopResult UnavailableActiveDesktop::SetWallpaper(const QString &, WallpaperStyle, bool)
+DesktopResult UnavailableActiveDesktop::SetWallpaper(const QString &, WallpaperStyle, ColorRef, bool)
 {
     return DesktopResult::Failure(QStringLiteral("This session has no animated desktop."));
 }

@@ -64,17 +64,19 @@ public:
 class ActiveDesktop {
 public:
     virtual ~ActiveDesktop() = default;
-    // Shows the file as the desktop's wallpaper in the style; switchOn asks
-    // to turn the animated desktop on first when it is off.
-    virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, bool switchOn) = 0;
-    // Turns the animated desktop off (nothing when there is none).
+    // Shows the file as the desktop's wallpaper in the style over the
+    // background colour; an animated GIF plays. switchOn asks to turn the
+    // animated desktop on first when it is off.
+    virtual DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, ColorRef color, bool switchOn) = 0;
+    // Turns the animated desktop off: an animation it shows ends (nothing
+    // when there is none).
     virtual void Disable() = 0;
 };
 
 // The animated desktop of a session that has none: every attempt fails.
 class UnavailableActiveDesktop final : public ActiveDesktop {
 public:
-    DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, bool switchOn) override;
+    DesktopResult SetWallpaper(const QString &path, WallpaperStyle style, ColorRef color, bool switchOn) override;
     void Disable() override {}
 };
 

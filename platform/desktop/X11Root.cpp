@@ -299,7 +299,7 @@ std::optional<Bitmap> ReadRootPixmap(const QString &display)
     return result;
 }
 
-std::optional<QString> FindDesktopWindow(const QString &display)
+std::optional<QString> FindDesktopWindow(const QString &display, const std::vector<uint32_t> &ignore)
 {
     Connection x(display);
     if (!x.Ok())
@@ -330,6 +330,8 @@ std::optional<QString> FindDesktopWindow(const QString &display)
         }
     }
     for (const xcb_window_t window : windows) {
+        if (std::find(ignore.begin(), ignore.end(), window) != ignore.end())
+            continue;
         Reply<xcb_get_property_reply_t> types(
             xcb_get_property_reply(c, xcb_get_property(c, 0, window, type, XCB_ATOM_ATOM, 0, 32), nullptr));
         if (!types || types->format != 32)

@@ -46,7 +46,7 @@ std::optional<Bitmap> ReadRootPixmap(const QString &display);
 // The WM_CLASS class (or instance) name of the first window of type
 // _NET_WM_WINDOW_TYPE_DESKTOP (a program that draws the desktop over the
 // root window), "" when it has none; nothing when there is no desktop window
-// or no X display.
-std::optional<QString> FindDesktopWindow(const QString &display);
+// or no X display. Windows in `ignore` (our own) are passed over.
+std::optional<QString> FindDesktopWindow(const QString &display, const std::vector<uint32_t> &ignore = {});
 
 }  // namespace pellimore

@@ -58,14 +58,20 @@ bool WallpaperInstaller::Install(const WallpaperToInstall &wallpaper, const Pict
     case InstallMethod::None:
         return true;
     case InstallMethod::Direct:
+        // An animation still running from the animated desktop would cover
+        // the new wallpaper.
+        activeDesktop_.Disable();
         return InstallDirect(wallpaper.path, wallpaper.pixels, error);
     case InstallMethod::ActiveDesktop:
         break;
     }
     const QString target = wallpaper.animatedGif ? wallpaper.gifPath : wallpaper.path;
     SetWallpaperActiveDesktop(target, activeStyle, false, wallpaper.animatedGif);
-    if (!state_.ActiveDesktopFailed)
+    if (!state_.ActiveDesktopFailed) {
+        // Remembered as for the direct method, for the re-apply at log-in.
+        WriteDesktopValue(DesktopKeys::kWallpaper, QFileInfo(target).absoluteFilePath());
         return true;
+    }
     state_.NoActiveDesktop = 1;
     const bool installed = InstallDirect(target, wallpaper.animatedGif ? nullptr : wallpaper.pixels, error);
     state_.ActiveDesktopFailed = false;
@@ -125,7 +131,7 @@ void WallpaperInstaller::PlayChangeSound()
 void WallpaperInstaller::SetWallpaperActiveDesktop(const QString &path, WallpaperStyle style, bool switchOn,
                                                    bool animatedGif)
 {
-    const DesktopResult result = activeDesktop_.SetWallpaper(path, style, switchOn);
+    const DesktopResult result = activeDesktop_.SetWallpaper(path, style, state_.DesktopColor, switchOn);
     QCoreApplication::processEvents();
     if (result.Ok())
         return;
