@@ -9,7 +9,7 @@ packages=(
     libjpeg-turbo-progs
     libjpeg62-turbo-dev
     libpng-dev clang libclang-rt-14-dev
-    libxcb1-dev libxcb-randr0-dev x11-xserver-utils
+    libxcb1-dev libxcb-randr0-dev libxcb-render0-dev x11-xserver-utils openbox
     dbus libglib2.0-bin gsettings-desktop-schemas
     trayer haskell-status-notifier-item-utils
     qt6-tools-dev qt6-tools-dev-tools libqt6help6 desktop-file-utils xscreensaver

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include "platform/ProgramNames.h"
+#include "platform/desktop/PlasmaActiveDesktop.h"
 #include "platform/desktop/SessionDetect.h"
 #include "platform/desktop/X11Root.h"
 #include "platform/store/SettingsKeys.h"
+#include "wallpaper/activedesktop/X11ActiveDesktop.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/WallpaperInstaller.h"
 
@@ -24,24 +26,40 @@ void OnTerminate(int)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-// The desktop backend: PELLIMORE_DESKTOP, else the setting "Backend" of
+// The kind of desktop: PELLIMORE_DESKTOP, else the setting "Backend" of
 // section "Desktop", else what the session says it is.
-std::unique_ptr<SystemDesktop> MakeSystemDesktop(const SettingsStore &store, ProcessRunner &runner)
+DesktopKind SessionDesktopKind(const SettingsStore &store)
 {
-    const DesktopKind kind =
-        ChooseDesktopKind(SessionEnvironment::FromProcess(),
-                          store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackend),
-                          [] { return FindDesktopWindow(QString()); });
-    return std::make_unique<SystemDesktop>(MakeDesktopBackend(kind, runner, SystemDesktop::DefaultRuntimeFolder()),
-                                           StoredDesktopColor(store), SystemDesktop::DefaultCacheFolder());
+    return ChooseDesktopKind(SessionEnvironment::FromProcess(),
+                             store.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackend),
+                             [] { return FindDesktopWindow(QString()); });
+}
+
+// The animated desktop the session allows: Plasma plays GIF wallpapers
+// itself; on plain X11 our desktop windows play them over the root window
+// (each attempt checks again that no other program draws the desktop);
+// elsewhere every attempt fails.
+std::unique_ptr<ActiveDesktop> MakeActiveDesktop(DesktopKind kind, ProcessRunner &runner, DesktopService &desktop)
+{
+    switch (kind) {
+    case DesktopKind::Kde:
+        return std::make_unique<PlasmaActiveDesktop>(runner);
+    case DesktopKind::X11:
+        return std::make_unique<X11ActiveDesktop>(QString(), desktop);
+    default:
+        return std::make_unique<UnavailableActiveDesktop>();
+    }
 }
 
 }  // namespace
 
 RealServices::RealServices(bool quiet)
-    : platform_{store_, quiet ? static_cast<Ui &>(quiet_) : windows_, shell_, clock_, random_, help_},
-      desktop_(MakeSystemDesktop(store_, runner_))
+    : platform_{store_, quiet ? static_cast<Ui &>(quiet_) : windows_, shell_, clock_, random_, help_}
 {
+    const DesktopKind kind = SessionDesktopKind(store_);
+    desktop_ = std::make_unique<SystemDesktop>(MakeDesktopBackend(kind, runner_, SystemDesktop::DefaultRuntimeFolder()),
+                                               StoredDesktopColor(store_), SystemDesktop::DefaultCacheFolder());
+    activeDesktop_ = MakeActiveDesktop(kind, runner_, *desktop_);
 }
 
 void QuitOnTerminateSignals(QCoreApplication &app)

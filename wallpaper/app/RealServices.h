@@ -30,7 +30,7 @@ namespace pellimore {
 class RealServices {
 public:
     explicit RealServices(bool quiet);
-    WallpaperApp::Services ForApp() { return {platform_, instance_, *desktop_, activeDesktop_, sound_, programPath_, &runner_}; }
+    WallpaperApp::Services ForApp() { return {platform_, instance_, *desktop_, *activeDesktop_, sound_, programPath_, &runner_}; }
 
 private:
     IniSettingsStore store_;
@@ -48,7 +48,8 @@ private:
     LocalInstanceChannel instance_{QStringLiteral("WallPaper")};
     SystemProcessRunner runner_;
     std::unique_ptr<SystemDesktop> desktop_;
-    UnavailableActiveDesktop activeDesktop_;
+    // Plasma's own GIF wallpaper, our desktop windows on plain X11, else none.
+    std::unique_ptr<ActiveDesktop> activeDesktop_;
     SystemSound sound_{runner_};
     QString programPath_ = QCoreApplication::applicationFilePath();
 };

@@ -361,6 +361,7 @@ void frmWallpaper::UpdateControls()
     mnuSound_->setChecked(model_.SoundChecked());
     mnuStartup_->setChecked(model_.StartupChecked());
     mnuNoAD_->setChecked(model_.NoActiveDesktopChecked());
+    mnuNoAD_->setEnabled(model_.NoActiveDesktopEnabled());
     mnuMessage_->setChecked(model_.ReminderChecked());
     for (int i = 0; i < 3; ++i)
         mnuJPGhigh_[i]->setChecked(model_.JpegQualityItem() == i);

@@ -341,6 +341,11 @@ void MainWindowModel::mnuStartup_Click()
     view_.UpdateControls();
 }
 
+bool MainWindowModel::NoActiveDesktopEnabled() const
+{
+    return app_.Installer().ActiveDesktopMenuEnabled();
+}
+
 void MainWindowModel::mnuNoAD_Click()
 {
     state_.NoActiveDesktop = NoActiveDesktopChecked() ? 0 : 1;

@@ -103,6 +103,8 @@ public:
     bool SoundChecked() const { return state_.PlaySoundOnChange == 1; }
     bool StartupChecked() const { return state_.StartupState == 1; }
     bool NoActiveDesktopChecked() const { return state_.NoActiveDesktop == 1; }
+    // "Don't use Active Desktop" is disabled once the animated desktop failed.
+    bool NoActiveDesktopEnabled() const;
     bool ReminderChecked() const { return state_.ReminderOff != 1; }
     // 0 "High", 1 "Very High", 2 "Max".
     int JpegQualityItem() const;
