@@ -27,6 +27,7 @@
 #include "wallpaper/changer/PictureData.h"
 #include "wallpaper/changer/Settings.h"
 #include "wallpaper/changer/ShellIntegration.h"
+#include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/window/MainWindowModel.h"
 
 namespace pellimore::test {
@@ -351,6 +352,20 @@ TEST_F(MainWindowModelTest, MenuChecksFollowTheSettingsAndTheQualityItemsAreExcl
     ui.ExpectMessageContaining(QStringLiteral("added!"), MessageResult::Ok);
     program.model.mnuStartup_Click();
     EXPECT_TRUE(QFile::exists(AutostartEntry()));
+    EXPECT_TRUE(ui.VerifyAllUsed());
+}
+
+TEST_F(MainWindowModelTest, AFailedAnimatedDesktopChecksAndDisablesItsMenuItem)
+{
+    Store(WallpaperKeys::kActiveDesktop, " 0");
+    Program program(*this);
+    EXPECT_FALSE(program.model.NoActiveDesktopChecked());
+    EXPECT_TRUE(program.model.NoActiveDesktopEnabled());
+    ui.ExpectMessage(kActiveDesktopText, kActiveDesktopTitle, MessageResult::Ok).WithIcon(MessageIcon::Critical);
+    program.app.Installer().SetWallpaperActiveDesktop(QStringLiteral("/nowhere/w.bmp"), WallpaperStyle::Centered,
+                                                      false, false);
+    EXPECT_TRUE(program.model.NoActiveDesktopChecked());
+    EXPECT_FALSE(program.model.NoActiveDesktopEnabled());
     EXPECT_TRUE(ui.VerifyAllUsed());
 }
 
