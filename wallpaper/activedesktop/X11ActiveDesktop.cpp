@@ -127,7 +127,7 @@ void X11ActiveDesktop::OnProgress(int frame)
     const qint64 bytes = qint64(canvas.Width()) * canvas.Height() * 4;
     X11DesktopWindows::FrameId &kept = frames_[std::size_t(frame - 1)];
     X11DesktopWindows::FrameId shown = kept;
-    if (kept < 0 && frameBytes_ + bytes <= kFrameBudgetBytes) {
+    if (kept < 0 && frameBytes_ + bytes <= frameBudget_) {
         kept = shown = windows_->AddFrame(canvas);
         if (kept >= 0)
             frameBytes_ += bytes;

@@ -54,6 +54,9 @@ public:
     std::vector<QRect> Monitors() const;
     // True once later passes are shown from the frames kept on the server.
     bool Replaying() const { return replaying_; }
+    // How many bytes of frames may be kept on the server (kFrameBudgetBytes);
+    // for the next animation.
+    void SetFrameBudget(qint64 bytes) { frameBudget_ = bytes; }
 
 signals:
     // A frame (1-based) is shown for `interval` milliseconds.
@@ -77,6 +80,7 @@ private:
     // the interval the player gave it.
     std::vector<X11DesktopWindows::FrameId> frames_;
     std::vector<int> intervals_;
+    qint64 frameBudget_ = kFrameBudgetBytes;
     qint64 frameBytes_ = 0;
     X11DesktopWindows::FrameId live_ = -1;  // the one frame redrawn over budget
     QTimer replay_;

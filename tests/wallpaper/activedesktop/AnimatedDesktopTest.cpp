@@ -316,6 +316,24 @@ TEST_F(AnimatedDesktopTest, LoopsAndFrameTimesFollowTheGifPlayer)
     EXPECT_EQ(x.Screenshot().pixel(512, 384), ToQRgb(kYellow));
 }
 
+TEST_F(AnimatedDesktopTest, AGifOverTheFrameBudgetIsDrawnByThePlayerThroughout)
+{
+    WriteFile(QStringLiteral("twice.gif"), ThreeFrameGif(2));
+    active_->SetFrameBudget(64 * 48 * 4);  // room for one frame only
+    std::vector<int> shown;
+    QObject::connect(active_.get(), &X11ActiveDesktop::FrameShown, [&](int frame, int) { shown.push_back(frame); });
+    ASSERT_TRUE(
+        active_->SetWallpaper(folder.filePath(QStringLiteral("twice.gif")), WallpaperStyle::Centered, kBack, false).Ok());
+    const QImage blue = ScreenshotOfFrame(2);
+    ASSERT_FALSE(blue.isNull());
+    EXPECT_EQ(blue.pixel(512, 384), ToQRgb(kBlue));
+    ASSERT_TRUE(test::WaitFor([&] { return !active_->Running(); }));
+    EXPECT_FALSE(active_->Replaying());
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 1, 2, 3}));
+    test::Spin(30);
+    EXPECT_EQ(x.Screenshot().pixel(512, 384), ToQRgb(kYellow));
+}
+
 TEST_F(AnimatedDesktopTest, StretchedFramesCoverTheMonitor)
 {
     WriteFile(QStringLiteral("anim.gif"), ThreeFrameGif(0));
