@@ -23,12 +23,23 @@ Bitmap::Bitmap(int width, int height, int bitCount) : bitCount_(bitCount)
         throw std::length_error("bitmap size not allowed");
     width_ = width;
     height_ = height;
-    pixels_ = ZeroedVector<Pixel>(std::size_t(width) * std::size_t(height));
+    pixels_ = std::make_shared<ZeroedVector<Pixel>>(std::size_t(width) * std::size_t(height));
+}
+
+void Bitmap::Unshare(bool keep)
+{
+    pixels_ = keep ? std::make_shared<ZeroedVector<Pixel>>(*pixels_)
+                   : std::make_shared<ZeroedVector<Pixel>>(pixels_->size());
 }
 
 void Bitmap::Fill(Pixel p)
 {
-    std::fill(pixels_.begin(), pixels_.end(), p);
+    if (!pixels_)
+        return;
+    // Every pixel is about to change: shared values need no copying first.
+    if (pixels_.use_count() > 1)
+        Unshare(false);
+    std::fill(pixels_->begin(), pixels_->end(), p);
 }
 
 QImage Bitmap::Wrap()

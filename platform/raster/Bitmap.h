@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/raster/LargeMemory.h"
@@ -40,6 +41,12 @@ constexpr ColorRef ColorRefFromPixel(Pixel p) { return Rgb(PixelRed(p), PixelGre
 // bits (see Pixel); BitCount() is the depth the bitmap stands for (1, 4, 8, 24
 // or 32), which decides how it is written to a BMP file. Bitmaps of 8 bits or
 // fewer also carry their colour table.
+//
+// Copies share their pixels until one of them is written: every accessor that
+// can write (the non-const Bits, Row, Set, Fill and Wrap) first makes the
+// pixels its own. A copy of a big picture therefore costs nothing while both
+// only read it. A pointer from a writing accessor stays valid until the
+// bitmap is copied from or assigned to; write through it before copying.
 class Bitmap {
 public:
     Bitmap() = default;
@@ -59,14 +66,29 @@ public:
     int BitCount() const { return bitCount_; }
     void SetBitCount(int bitCount) { bitCount_ = bitCount; }
 
-    uint8_t *Bits() { return reinterpret_cast<uint8_t *>(pixels_.data()); }
-    const uint8_t *Bits() const { return reinterpret_cast<const uint8_t *>(pixels_.data()); }
-    Pixel *Row(int y) { return pixels_.data() + std::size_t(y) * width_; }
-    const Pixel *Row(int y) const { return pixels_.data() + std::size_t(y) * width_; }
+    uint8_t *Bits()
+    {
+        Detach();
+        return reinterpret_cast<uint8_t *>(Data());
+    }
+    const uint8_t *Bits() const { return reinterpret_cast<const uint8_t *>(Data()); }
+    Pixel *Row(int y)
+    {
+        Detach();
+        return Data() + std::size_t(y) * width_;
+    }
+    const Pixel *Row(int y) const { return Data() + std::size_t(y) * width_; }
     Pixel At(int x, int y) const { return Row(y)[x]; }
     void Set(int x, int y, Pixel p) { Row(y)[x] = p; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     void Fill(Pixel p);
+    // Makes the pixels this bitmap's own (a copy when they are shared), as
+    // the writing accessors do. Call it before several threads write rows.
+    void Detach()
+    {
+        if (pixels_ && pixels_.use_count() > 1)
+            Unshare(true);
+    }
 
     // Colour table of a bitmap of 8 bits or fewer (as pixels, alpha ignored).
     std::vector<Pixel> &ColorTable() { return colorTable_; }
@@ -84,14 +106,19 @@ public:
 
     friend bool operator==(const Bitmap &a, const Bitmap &b)
     {
-        return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
+        return a.width_ == b.width_ && a.height_ == b.height_ &&
+               (a.pixels_ == b.pixels_ || (a.pixels_ && b.pixels_ && *a.pixels_ == *b.pixels_));
     }
 
 private:
+    Pixel *Data() const { return pixels_ ? pixels_->data() : nullptr; }
+    // Gives this bitmap pixels of its own, with the shared values when keep.
+    void Unshare(bool keep);
+
     int width_ = 0;
     int height_ = 0;
     int bitCount_ = 32;
-    ZeroedVector<Pixel> pixels_;
+    std::shared_ptr<ZeroedVector<Pixel>> pixels_;
     std::vector<Pixel> colorTable_;
 };
 

@@ -180,17 +180,41 @@ void PictureSurface::SyncPen()
 void PictureSurface::SetPicture(const Bitmap &picture)
 {
     picture_ = picture;
-    if (autoSize_ && !picture_.IsNull())
-        Resize(picture_.Width(), picture_.Height());
-    Redraw();
+    PictureChanged(autoSize_);
 }
 
 void PictureSurface::SetPicture(Bitmap &&picture)
 {
     picture_ = std::move(picture);
-    if (autoSize_ && !picture_.IsNull())
-        Resize(picture_.Width(), picture_.Height());
+    PictureChanged(autoSize_);
+}
+
+void PictureSurface::SetPictureAndSize(Bitmap &&picture)
+{
+    picture_ = std::move(picture);
+    PictureChanged(true);
+}
+
+void PictureSurface::PictureChanged(bool sizeToPicture)
+{
+    if (sizeToPicture && !picture_.IsNull() &&
+        (picture_.Width() != image_.Width() || picture_.Height() != image_.Height())) {
+        // The whole drawing image is about to show the picture: nothing of
+        // the old one is kept, so no second buffer is made at the new size.
+        image_ = Bitmap();
+        ShowWholePicture();
+        ++generation_;
+    }
     Redraw();
+}
+
+void PictureSurface::ShowWholePicture()
+{
+    // The same pixels as a clear followed by a copy of the picture, shared
+    // with the picture until either is drawn on.
+    image_ = picture_;
+    image_.SetBitCount(24);
+    image_.ColorTable().clear();
 }
 
 void PictureSurface::ClearPicture()
@@ -206,9 +230,13 @@ void PictureSurface::TakeImageAsPicture()
 
 void PictureSurface::Redraw()
 {
-    image_.Fill(PixelFromColorRef(backColor_));
-    if (!picture_.IsNull())
-        BitBlt(image_, 0, 0, picture_.Width(), picture_.Height(), picture_, 0, 0, kSrcCopy);
+    if (!picture_.IsNull() && picture_.Width() == image_.Width() && picture_.Height() == image_.Height()) {
+        ShowWholePicture();
+    } else {
+        image_.Fill(PixelFromColorRef(backColor_));
+        if (!picture_.IsNull())
+            BitBlt(image_, 0, 0, picture_.Width(), picture_.Height(), picture_, 0, 0, kSrcCopy);
+    }
     ++generation_;
 }
 

@@ -35,6 +35,8 @@ enum class LineShape {
 // picture at (0, 0) over it, unscaled. Setting or emptying the picture
 // redraws the drawing image the same way (the current position is kept).
 // TakeImageAsPicture makes a copy of the drawing image the persistent picture.
+// Picture and drawing image share their pixels until one is drawn on (see
+// Bitmap), so a surface showing just its picture holds it once.
 // Drawing persists until the next clear.
 //
 // Coordinates passed to the drawing operations (Line, PSet, PaintPicture,
@@ -128,6 +130,10 @@ public:
     bool HasPicture() const { return !picture_.IsNull(); }
     void SetPicture(const Bitmap &picture);
     void SetPicture(Bitmap &&picture);
+    // Sets the picture and sizes the surface to it, whatever AutoSize says.
+    // The drawing image then shows the picture from the same pixels: a big
+    // picture is held once, not once as picture and once as drawing.
+    void SetPictureAndSize(Bitmap &&picture);
     void ClearPicture();
     void TakeImageAsPicture();
 
@@ -185,6 +191,8 @@ private:
     Pen CurrentPen() const;
     void SyncPen();
     void Redraw();
+    void PictureChanged(bool sizeToPicture);
+    void ShowWholePicture();
     int PixelX(double value) const;
     int PixelY(double value) const;
     int Dpi() const;

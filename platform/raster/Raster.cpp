@@ -272,43 +272,63 @@ void FilterRow(Pixel *d, int x0, int x1, const uint32_t *acc, const DenseTaps &d
     }
 }
 
-template <typename Op>
-void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &src, const AxisTaps &cols,
-                     const AxisTaps &rows, Op op)
+// Column range of the horizontal taps, and the taps laid out for FilterRow.
+struct ColumnFilter {
+    int cMin = 0;
+    int span = 0;
+    DenseTaps dense;
+};
+
+ColumnFilter MakeColumnFilter(const AxisTaps &cols)
 {
-    // Source columns the horizontal taps reach.
     int cMin = INT32_MAX, cMax = -1;
     for (int idx : cols.index) {
         cMin = std::min(cMin, idx);
         cMax = std::max(cMax, idx);
     }
-    const int span = cMax - cMin + 1;
-    const DenseTaps dense = Densify(cols, cMin);
+    return {cMin, cMax - cMin + 1, Densify(cols, cMin)};
+}
+
+// Destination row d (columns x0..x1) from the source rows its vertical taps
+// `ry` name; rowAt(i) gives source row i. acc holds span * 4 values.
+template <typename Op, typename RowAt>
+void FilterDestinationRow(Pixel *d, int x0, int x1, std::size_t ry, const AxisTaps &rows, RowAt rowAt,
+                          const ColumnFilter &filter, std::vector<uint32_t> &acc, Op op)
+{
+    // Vertically filtered source row, 4 channels, in units of 1/256.
+    std::fill(acc.begin(), acc.end(), 0);
+    for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
+        const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
+        const uint8_t *s = reinterpret_cast<const uint8_t *>(rowAt(rows.index[std::size_t(t)]) + filter.cMin);
+        uint32_t *a = acc.data();
+        for (int c = 0; c < filter.span * 4; ++c)
+            a[c] += wgt * s[c];
+    }
+    for (auto &a : acc)
+        a = (a + 32) >> 6;
+    switch (filter.dense.perPixel) {
+    case 1: FilterRow<1>(d, x0, x1, acc.data(), filter.dense, op); break;
+    case 2: FilterRow<2>(d, x0, x1, acc.data(), filter.dense, op); break;
+    case 3: FilterRow<3>(d, x0, x1, acc.data(), filter.dense, op); break;
+    default: FilterRow<0>(d, x0, x1, acc.data(), filter.dense, op); break;
+    }
+}
+
+template <typename Op>
+void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &src, const AxisTaps &cols,
+                     const AxisTaps &rows, Op op)
+{
+    const ColumnFilter filter = MakeColumnFilter(cols);
+    // The bands write rows of dst side by side: its pixels must be its own
+    // before they start, not copied by whichever band writes first.
+    dst.Detach();
     // Each destination row depends on its source rows alone, so bands of
     // rows can be filtered side by side.
     const auto filterRows = [&](int yBegin, int yEnd) {
-        // Vertically filtered source row, 4 channels, in units of 1/256.
-        std::vector<uint32_t> acc(std::size_t(span) * 4);
-        for (int y = yBegin; y < yEnd; ++y) {
-            const std::size_t ry = std::size_t(y - y0);
-            std::fill(acc.begin(), acc.end(), 0);
-            for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
-                const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
-                const uint8_t *s = reinterpret_cast<const uint8_t *>(src.Row(rows.index[std::size_t(t)]) + cMin);
-                uint32_t *a = acc.data();
-                for (int c = 0; c < span * 4; ++c)
-                    a[c] += wgt * s[c];
-            }
-            for (auto &a : acc)
-                a = (a + 32) >> 6;
-            Pixel *d = dst.Row(y);
-            switch (dense.perPixel) {
-            case 1: FilterRow<1>(d, x0, x1, acc.data(), dense, op); break;
-            case 2: FilterRow<2>(d, x0, x1, acc.data(), dense, op); break;
-            case 3: FilterRow<3>(d, x0, x1, acc.data(), dense, op); break;
-            default: FilterRow<0>(d, x0, x1, acc.data(), dense, op); break;
-            }
-        }
+        std::vector<uint32_t> acc(std::size_t(filter.span) * 4);
+        const auto rowAt = [&src](int i) { return src.Row(i); };
+        for (int y = yBegin; y < yEnd; ++y)
+            FilterDestinationRow(dst.Row(y), x0, x1, std::size_t(y - y0), rows, rowAt, filter, acc, op);
     };
     // Small pictures are not worth a thread; big ones use the cores there are.
     constexpr int64_t kPixelsPerThread = 1 << 20;
@@ -375,6 +395,85 @@ bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, 
             StretchNearest(dst, int(x0), int(x1), int(y0), int(y1), src, cols, rows, op);
     });
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// StreamingHalftone
+
+struct StreamingHalftone::State {
+    AxisTaps rows;
+    ColumnFilter filter;
+    std::vector<int> lastRow;  // per destination row: the last source row it needs
+    std::vector<Pixel> ring;   // the source rows still needed, row i at slot i % ringRows
+    int ringRows = 1;
+    int sourceWidth = 0;
+    int received = 0;
+    int nextRow = 0;
+    std::vector<uint32_t> acc;
+};
+
+StreamingHalftone::StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight) : dst_(dst)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0)
+        return;
+    auto state = std::make_unique<State>();
+    state->sourceWidth = sourceWidth;
+    if (dst.IsNull()) {
+        // Nothing to draw: rows are taken and dropped.
+        state->ring.resize(std::size_t(sourceWidth));
+        state_ = std::move(state);
+        return;
+    }
+    const AxisTaps cols = BuildTaps(0, dst.Width(), dst.Width(), false, 0, sourceWidth, sourceWidth, true);
+    state->rows = BuildTaps(0, dst.Height(), dst.Height(), false, 0, sourceHeight, sourceHeight, true);
+    state->filter = MakeColumnFilter(cols);
+    const AxisTaps &rows = state->rows;
+    state->lastRow.resize(std::size_t(dst.Height()));
+    for (std::size_t y = 0; y < state->lastRow.size(); ++y) {
+        int lo = INT32_MAX, hi = -1;
+        for (int t = rows.first[y]; t < rows.first[y + 1]; ++t) {
+            lo = std::min(lo, rows.index[std::size_t(t)]);
+            hi = std::max(hi, rows.index[std::size_t(t)]);
+        }
+        state->lastRow[y] = hi;
+        state->ringRows = std::max(state->ringRows, hi - lo + 1);
+    }
+    state->ring.resize(std::size_t(state->ringRows) * std::size_t(sourceWidth));
+    state->acc.resize(std::size_t(state->filter.span) * 4);
+    dst_.Detach();
+    state_ = std::move(state);
+}
+
+StreamingHalftone::~StreamingHalftone() = default;
+
+Pixel *StreamingHalftone::NextRow()
+{
+    if (!state_)
+        return nullptr;
+    State &s = *state_;
+    return s.ring.data() + std::size_t(s.received % s.ringRows) * std::size_t(s.sourceWidth);
+}
+
+void StreamingHalftone::RowDone()
+{
+    if (!state_ || state_->lastRow.empty())
+        return;
+    State &s = *state_;
+    const int arrived = s.received++;
+    const auto rowAt = [&s](int i) {
+        return s.ring.data() + std::size_t(i % s.ringRows) * std::size_t(s.sourceWidth);
+    };
+    const auto copy = [](Pixel, Pixel source) { return source; };
+    while (s.nextRow < dst_.Height() && s.lastRow[std::size_t(s.nextRow)] <= arrived) {
+        FilterDestinationRow(dst_.Row(s.nextRow), 0, dst_.Width(), std::size_t(s.nextRow), s.rows, rowAt, s.filter,
+                             s.acc, copy);
+        ++s.nextRow;
+    }
+}
+
+bool StreamingHalftone::Done() const
+{
+    return !state_ || state_->nextRow >= dst_.Height();
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "platform/raster/Bitmap.h"
@@ -60,6 +61,32 @@ enum class StretchMode : int {
 // unknown rop or a zero size.
 bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, int sx, int sy, int sw, int sh,
                 StretchMode mode, uint32_t rop = kSrcCopy);
+
+// A halftone stretch of a picture that arrives a row at a time, top to
+// bottom, onto the whole of dst: the same pixels as StretchBlt(dst, 0, 0,
+// dst.Width(), dst.Height(), picture, 0, 0, sourceWidth, sourceHeight,
+// StretchMode::Halftone), while only the few source rows that one
+// destination row needs are held. A decoder writes each source row
+// (sourceWidth pixels) into NextRow() and then calls RowDone(); destination
+// rows are finished as soon as their source rows are in. With no source
+// (a size of 0) NextRow() is null.
+class StreamingHalftone {
+public:
+    StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight);
+    ~StreamingHalftone();
+    StreamingHalftone(const StreamingHalftone &) = delete;
+    StreamingHalftone &operator=(const StreamingHalftone &) = delete;
+
+    Pixel *NextRow();
+    void RowDone();
+    // True once every destination row is finished.
+    bool Done() const;
+
+private:
+    struct State;
+    Bitmap &dst_;
+    std::unique_ptr<State> state_;
+};
 
 // ---------------------------------------------------------------------------
 // Gradients

@@ -234,15 +234,13 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
         fittedSource_ = fitted;
         fittedKey_ = {source.Generation(), desktop, back};
     }
-    // The canvas starts empty: an earlier rendering must not show in the margin.
-    canvas.ClearPicture();
-    canvas.Resize(fitted.Width(), fitted.Height());
+    // The fit covers the whole canvas, so no earlier rendering shows in the
+    // margin; canvas, its picture and the kept wallpaper bitmap share pixels.
+    canvas.SetPictureAndSize(std::move(fitted));
     canvas.SetBackColor(back);
     if (&source != &canvas)
         source.SetBackColor(back);
-    canvas.Image() = std::move(fitted);
     canvas.SetForeColor(back);
-    canvas.TakeImageAsPicture();
     canvas.Refresh();
     if (state_.LargeFonts && &source == &picSource_ && &canvas != &picSource_) {
         picSource_.SetPicture(canvas.Image());

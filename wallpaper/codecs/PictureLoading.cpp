@@ -88,7 +88,14 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
         surface.ClearPicture();
         surface.Cls();
         png.SetTransparentStyle(kPngTransparentStyle);
-        if (!png.LoadFile(path, true, false, 255)) {
+        // A picture shown smaller is decoded at the shown size when the
+        // surface would halftone it there anyway: the same pixels, without
+        // the whole picture in memory.
+        if (shownSize && surface.Dc().StretchBltMode() == StretchMode::Halftone)
+            png.SetShownSize(shownSize);
+        const bool loaded = png.LoadFile(path, true, false, 255);
+        png.SetShownSize({});
+        if (!loaded) {
             result.error = png.LastError();
             return result;
         }
@@ -113,8 +120,7 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
         return result;
     }
     result.storedSize = picture.storedSize;
-    surface.Resize(picture.bitmap.Width(), picture.bitmap.Height());
-    surface.SetPicture(std::move(picture.bitmap));
+    surface.SetPictureAndSize(std::move(picture.bitmap));
     result.ok = true;
     return result;
 }

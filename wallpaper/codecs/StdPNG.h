@@ -166,6 +166,15 @@ public:
     uint8_t ProgressiveDisplay() const;
     void SetProgressiveDisplay(uint8_t DisplayType);
 
+    // The size the picture will be shown at, asked with its stored size
+    // before the pixels are made (none by default). An opaque picture stored
+    // in file order that is larger both ways is then decoded straight to that
+    // size with the halftone filter (the same pixels as a halftone Paint of the
+    // whole picture to that size), so the whole picture never exists in
+    // memory; Handle() then holds the reduced picture while Width() and
+    // Height() still tell the stored size. Not used with progressive display.
+    void SetShownSize(std::function<QSize(QSize)> shownSize) { shownSize_ = std::move(shownSize); }
+
     // --- events ---------------------------------------------------------------
     // The host that hears the events (not owned; nullptr, the default: none).
     void SetEvents(StdPNGEvents *events) { events_ = events; }
@@ -188,6 +197,7 @@ private:
     Ui &ui_;
     Options options_;
     StdPNGEvents *events_ = nullptr;
+    std::function<QSize(QSize)> shownSize_;
     DesktopSystemColors desktopColors_;
     const SystemColors &systemColors_;
     png::ZlibLibrary zlib_;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "platform/raster/PictureSurface.h"
 #include "platform/raster/Raster.h"
@@ -168,6 +169,10 @@ private:
         if (uint64_t(compressed_.size()) * kMaxDeflateRatio + kZlibOverhead < uint64_t(inflatedSize_))
             return Fail(kMsgInflate, kTitleInvalidFormat);
         png_.data_->KeepSpareFor(png_.chunks_.header.width, png_.chunks_.header.height);
+        // Rows in file order are inflated block by block as they are
+        // reconstructed; the passes of an interlaced file are inflated here.
+        if (png_.chunks_.header.interlace != 1)
+            return true;
         if (!inflated_.Allocate(inflatedSize_))
             return Fail(kMsgTooLarge, kTitleInvalidPng);
         std::size_t produced = inflatedSize_;
@@ -187,7 +192,27 @@ private:
         ResolvePolicy();
         if (!plan_.convert || plan_.bitCount == 0)
             return Fail(kMsgReadFailed, kTitleInvalidFormat);
+        ChooseReducedSize();
         return CreateBitmap() && PrepareBackground();
+    }
+
+    // An opaque picture in file order that will be shown smaller both ways
+    // is decoded straight to the shown size (see StdPNG::SetShownSize).
+    void ChooseReducedSize()
+    {
+        const PngHeader &h = png_.chunks_.header;
+        if (!png_.shownSize_ || progressive_ || h.interlace == 1 || plan_.bitCount != 24 ||
+            plan_.conversion.storeIndices || plan_.background)
+            return;
+        const QSize shown = png_.shownSize_(QSize(h.width, h.height));
+        if (!shown.isEmpty() && shown.width() < h.width && shown.height() < h.height)
+            reduced_ = shown;
+    }
+
+    bool InflateFailed()
+    {
+        inflateFailed_ = true;
+        return false;
     }
 
     void OfferProgressiveDisplay();
@@ -209,6 +234,8 @@ private:
     std::span<const uint8_t> compressed_;
     PngBuffer inflated_;
     std::size_t inflatedSize_ = 0;
+    bool inflateFailed_ = false;
+    QSize reduced_;  // the size decoded to, when smaller than the picture
     LoadPlan plan_;
     ProgressiveDisplayArgs display_;
     bool progressive_ = false;
@@ -315,7 +342,9 @@ bool StdPNG::Loader::CreateBitmap()
     stdPNGdata &data = *png_.data_;
     // Every pixel is written before the bitmap can be seen, unless rows are
     // painted while they are decoded.
-    if (!data.Create(h.width, h.height, plan_.bitCount, std::move(table), true, !progressive_) ||
+    const int width = reduced_.isEmpty() ? h.width : reduced_.width();
+    const int height = reduced_.isEmpty() ? h.height : reduced_.height();
+    if (!data.Create(width, height, plan_.bitCount, std::move(table), true, !progressive_) ||
         (plan_.conversion.storeIndices && !data.CreateIndices()))
         return Fail(kMsgResources, kTitleApplication);
     return true;
@@ -344,7 +373,13 @@ bool StdPNG::Loader::Reconstruct()
 {
     const bool ok = png_.chunks_.header.interlace == 1 ? ReconstructAdam7() : ReconstructRows();
     inflated_.Release();
-    return ok || Fail(kMsgReadFailed, kTitleInvalidFormat);
+    compressed_ = {};
+    file_.Release();
+    if (ok)
+        return true;
+    // Image data that inflates to less (or more) than the picture is damaged:
+    // its missing rows would show as black.
+    return inflateFailed_ ? Fail(kMsgInflate, kTitleInvalidFormat) : Fail(kMsgReadFailed, kTitleInvalidFormat);
 }
 
 bool StdPNG::Loader::ReconstructRows()
@@ -353,26 +388,35 @@ bool StdPNG::Loader::ReconstructRows()
     const std::size_t rowBytes = std::size_t(RowBytes(h.width, BitsPerPixel(h)));
     const std::size_t stride = rowBytes + 1;
     const int bpp = FilterBytesPerPixel(h);
-    const std::vector<uint8_t> zeroRow(rowBytes, 0);
     Bitmap &image = png_.data_->Image();
     uint8_t *indices = png_.data_->Indices().empty() ? nullptr : png_.data_->Indices().data();
-    const uint8_t *prior = zeroRow.data();
+    std::optional<StreamingHalftone> reduce;
+    if (!reduced_.isEmpty())
+        reduce.emplace(image, h.width, h.height);
+    InflateStream stream(png_.zlib_, compressed_);
+    std::vector<uint8_t> block(std::size_t(std::min(kRowsPerBlock, h.height)) * stride);
+    std::vector<uint8_t> prior(rowBytes, 0);
     for (int y0 = 0; y0 < h.height; y0 += kRowsPerBlock) {
         const int y1 = std::min(h.height, y0 + kRowsPerBlock);
-        uint8_t *block = inflated_.Data() + std::size_t(y0) * stride;
-        if (!UnfilterRows(block, stride, std::size_t(y1 - y0), prior, rowBytes, bpp))
+        const std::size_t rows = std::size_t(y1 - y0);
+        if (!stream.Read(block.data(), rows * stride))
+            return InflateFailed();
+        if (!UnfilterRows(block.data(), stride, rows, prior.data(), rowBytes, bpp))
             return false;
-        prior = block + std::size_t(y1 - y0 - 1) * stride + 1;
+        std::memcpy(prior.data(), block.data() + (rows - 1) * stride + 1, rowBytes);
         RaiseProgress(int64_t(y1) * 100 / h.height);
         for (int y = y0; y < y1; ++y) {
-            const uint8_t *row = inflated_.Data() + std::size_t(y) * stride + 1;
-            plan_.convert(row, image.Row(y), indices ? indices + std::size_t(y) * std::size_t(h.width) : nullptr,
-                          h.width, plan_.conversion);
+            const uint8_t *row = block.data() + std::size_t(y - y0) * stride + 1;
+            Pixel *out = reduce ? reduce->NextRow() : image.Row(y);
+            plan_.convert(row, out, indices ? indices + std::size_t(y) * std::size_t(h.width) : nullptr, h.width,
+                          plan_.conversion);
+            if (reduce)
+                reduce->RowDone();
         }
         if (progressive_)
             PaintRows(y0, y1);
     }
-    return true;
+    return stream.EndsHere() || InflateFailed();
 }
 
 bool StdPNG::Loader::ReconstructAdam7()

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QImage>
 
+#include <utility>
+
 #include "platform/raster/PictureSurface.h"
 
 using namespace pellimore;
@@ -228,4 +230,40 @@ TEST(PictureSurface, PrintAdvancesLikeAPictureBox)
     EXPECT_EQ(inkIn(0, 200, 5 + lineHeight + 1, 5 + 2 * lineHeight), 0);
     EXPECT_GT(inkIn(0, 60, 5 + 2 * lineHeight, 5 + 3 * lineHeight), 0);
     EXPECT_EQ(PixelAlpha(s.Image().At(35, 12)), 255);
+}
+
+TEST(PictureSurface, APictureThatFillsTheSurfaceIsHeldOnce)
+{
+    Bitmap picture(40, 30, 24);
+    picture.Fill(MakePixel(200, 100, 50));
+    picture.Set(39, 29, MakePixel(1, 2, 3));
+    const uint8_t *pixels = std::as_const(picture).Bits();
+
+    PictureSurface surface(5, 5);
+    surface.SetBackColor(kBlue);
+    surface.SetPictureAndSize(std::move(picture));
+    EXPECT_EQ(surface.Width(), 40);
+    EXPECT_EQ(surface.Height(), 30);
+    // Picture and drawing image are the same memory as the bitmap handed in.
+    EXPECT_EQ(surface.Picture().Bits(), pixels);
+    EXPECT_EQ(std::as_const(surface.Image()).Bits(), pixels);
+    EXPECT_EQ(surface.Image().BitCount(), 24);
+    EXPECT_EQ(surface.Image().At(39, 29), MakePixel(1, 2, 3));
+
+    // Drawing changes the image only; a clear shows the picture again.
+    surface.Line(0, 0, 9, 0, kYellow);
+    EXPECT_EQ(surface.Image().At(0, 0), PixelFromColorRef(kYellow));
+    EXPECT_EQ(surface.Picture().At(0, 0), MakePixel(200, 100, 50));
+    surface.Cls();
+    EXPECT_EQ(surface.Image().At(0, 0), MakePixel(200, 100, 50));
+
+    // A picture smaller than the surface still shows over the back colour.
+    PictureSurface wide(50, 30);
+    wide.SetBackColor(kBlue);
+    wide.SetPicture(surface.Picture());
+    EXPECT_EQ(wide.Image().At(45, 10), PixelFromColorRef(kBlue));
+    EXPECT_EQ(wide.Image().At(10, 10), MakePixel(200, 100, 50));
+    // Taking the drawing as the picture shares it too.
+    wide.TakeImageAsPicture();
+    EXPECT_EQ(wide.Picture().Bits(), std::as_const(wide.Image()).Bits());
 }

@@ -2,6 +2,7 @@
 // hand-computed pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/raster/Raster.h"
@@ -249,4 +250,40 @@ TEST(AlphaBlend, ConstantAlphaOnlyAndStretch)
     // The source block must lie inside the source.
     EXPECT_FALSE(AlphaBlend(dst, 0, 0, 1, 1, src, 0, 0, 2, 1, 255, false));
     EXPECT_FALSE(AlphaBlend(dst, 0, 0, -1, 1, src, 0, 0, 1, 1, 255, false));
+}
+
+TEST(StreamingHalftone, GivesTheSamePixelsAsStretchingTheWholePicture)
+{
+    // Shrinking by whole and odd ratios, one axis shrinking while the other
+    // grows, enlarging, and the same size.
+    const struct {
+        int sw, sh, dw, dh;
+    } cases[] = {{317, 211, 100, 67}, {400, 300, 128, 96}, {97, 53, 40, 60},
+                 {30, 20, 71, 45},    {25, 25, 25, 25},    {1000, 3, 7, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh);
+        Bitmap picture(c.sw, c.sh);
+        uint32_t seed = 12345;
+        for (int y = 0; y < c.sh; ++y)
+            for (int x = 0; x < c.sw; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                picture.Set(x, y, seed | 0xFF000000u);
+            }
+        Bitmap whole(c.dw, c.dh);
+        ASSERT_TRUE(StretchBlt(whole, 0, 0, c.dw, c.dh, picture, 0, 0, c.sw, c.sh, StretchMode::Halftone));
+
+        Bitmap streamed(c.dw, c.dh);
+        StreamingHalftone stream(streamed, c.sw, c.sh);
+        for (int y = 0; y < c.sh; ++y) {
+            EXPECT_FALSE(stream.Done());
+            std::copy_n(picture.Row(y), c.sw, stream.NextRow());
+            stream.RowDone();
+        }
+        EXPECT_TRUE(stream.Done());
+        EXPECT_TRUE(streamed == whole);
+    }
+    // A picture of no size has nowhere to write.
+    Bitmap target(4, 4);
+    StreamingHalftone empty(target, 0, 10);
+    EXPECT_EQ(empty.NextRow(), nullptr);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include <vector>
 
@@ -374,4 +375,115 @@ TEST_F(StdPngTest, InterlacedImagesOfEverySmallSize)
         for (int i = 0; i < size * size; ++i)
             ASSERT_EQ(At(i % size, i / size), MakePixel(uint8_t(i), uint8_t(255 - i), uint8_t(i * 7))) << size;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Decoding straight to the shown size.
+
+namespace {
+
+// width x height RGB pixels of noise, every row with the given filter byte
+// (the bytes are taken as they are, so any filter gives a valid file).
+QByteArray NoiseRgb(int width, int height, uint8_t filter, int interlace = 0)
+{
+    std::vector<QByteArray> rows;
+    uint32_t seed = 99;
+    const int rowCount = interlace ? 0 : height;
+    for (int y = 0; y < rowCount; ++y) {
+        QByteArray row(width * 3, '\0');
+        for (char &c : row) {
+            seed = seed * 1664525u + 1013904223u;
+            c = char(seed >> 24);
+        }
+        rows.push_back(row);
+    }
+    if (interlace) {
+        // Adam7 rows, pass by pass (x start, x step, y start, y step), each
+        // with filter 0 and one grey.
+        QByteArray raw;
+        static constexpr int kPass[7][4] = {{0, 8, 0, 8}, {4, 8, 0, 8}, {0, 4, 4, 8}, {2, 4, 0, 4},
+                                            {0, 2, 2, 4}, {1, 2, 0, 2}, {0, 1, 1, 2}};
+        for (const auto &p : kPass) {
+            const int w = (width - p[0] + p[1] - 1) / p[1], h = (height - p[2] + p[3] - 1) / p[3];
+            for (int y = 0; w > 0 && y < h; ++y)
+                raw += '\0' + QByteArray(w * 3, '\x40');
+        }
+        return PngFile({Ihdr(width, height, 8, 2, 1), Idat(raw), Iend()});
+    }
+    return PngFile({Ihdr(width, height, 8, 2), Idat(RawRows(rows, filter)), Iend()});
+}
+
+long PeakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    return -1;
+}
+
+}  // namespace
+
+TEST_F(StdPngTest, APictureShownSmallerIsDecodedAtTheShownSize)
+{
+    for (const uint8_t filter : {uint8_t(0), uint8_t(1), uint8_t(4)}) {
+        SCOPED_TRACE(int(filter));
+        const QByteArray file = NoiseRgb(301, 203, filter);
+        ASSERT_TRUE(Load(file));
+        const Bitmap whole = *png.Handle();
+        Bitmap expected(97, 61, 24);
+        ASSERT_TRUE(StretchBlt(expected, 0, 0, 97, 61, whole, 0, 0, 301, 203, StretchMode::Halftone));
+
+        QSize asked;
+        png.SetShownSize([&asked](QSize stored) {
+            asked = stored;
+            return QSize(97, 61);
+        });
+        ASSERT_TRUE(Load(file));
+        EXPECT_EQ(asked, QSize(301, 203));
+        EXPECT_EQ(png.Width(), 301);  // the stored size is still told
+        EXPECT_EQ(png.Height(), 203);
+        ASSERT_EQ(png.Handle()->Width(), 97);
+        EXPECT_TRUE(*png.Handle() == expected);
+        png.SetShownSize({});
+    }
+
+    // Not reduced: a shown size as large as the picture one way, an
+    // interlaced picture, a picture with transparency kept.
+    const auto shown = [](QSize size) { return [size](QSize) { return size; }; };
+    png.SetShownSize(shown(QSize(400, 100)));
+    ASSERT_TRUE(Load(NoiseRgb(301, 203, 0)));
+    EXPECT_EQ(png.Handle()->Width(), 301);
+    png.SetShownSize(shown(QSize(50, 50)));
+    ASSERT_TRUE(Load(NoiseRgb(301, 203, 0, 1)));
+    EXPECT_EQ(png.Handle()->Width(), 301);
+    png.SetTransparentStyle(kPngKeepAlpha);
+    ASSERT_TRUE(Load(RgbaPng(3, 1, {200, 100, 50, 128, 10, 20, 30, 0, 1, 2, 3, 255})));
+    EXPECT_EQ(png.Handle()->Width(), 3);
+}
+
+TEST_F(StdPngTest, ALargePictureShownSmallNeverExistsAtFullSize)
+{
+    // 6000 x 4000 RGB, 72 MB of image data and 96 MB as a whole bitmap,
+    // decoded to 1920 x 1280 (9.4 MiB).
+    const int width = 6000, height = 4000;
+    std::vector<QByteArray> rows(std::size_t(height), QByteArray(width * 3, '\x55'));
+    const QString path = WriteTestFile("large.png", PngFile({Ihdr(width, height, 8, 2), Idat(RawRows(rows)), Iend()}));
+    rows.clear();
+    rows.shrink_to_fit();
+    png.SetShownSize([](QSize) { return QSize(1920, 1280); });
+
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        GTEST_SKIP() << "the peak resident size cannot be reset here";
+    clear.close();
+    const long before = PeakResidentKiB();
+    ASSERT_TRUE(png.LoadFile(path, true));
+    const long grown = PeakResidentKiB() - before;
+    ASSERT_EQ(png.Handle()->Width(), 1920);
+    EXPECT_EQ(png.Handle()->At(1000, 1000), MakePixel(0x55, 0x55, 0x55));
+    // The reduced picture and a few rows, not the whole picture or its data.
+    EXPECT_LT(grown, 40 * 1024) << grown << " KiB";
 }
