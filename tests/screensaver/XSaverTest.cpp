@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "platform/store/IniSettingsStore.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/screensaver/SaverFixture.h"
 
 using namespace pellimore;
@@ -251,6 +252,46 @@ TEST_F(XSaver, ShowsStartPictureThenThePicturesOverGradientAndTitleAndEndsOnAKey
     ASSERT_TRUE(key.waitForFinished(5000)) << "xdotool is needed";
     EXPECT_TRUE(EndsWithin(1000));
     EXPECT_EQ(Stored("Index"), "1");
+}
+
+TEST_F(XSaver, AKeyEndsTheShowWithinASecondWhateverTheFolderHolds)
+{
+    // A real photo far larger than the screen, files that claim gigapixels
+    // and a cut one: the show decodes or refuses them between its steps.
+    const auto write = [this](const char *name, const QByteArray &bytes) {
+        QFile file(folder + QLatin1Char('/') + QString::fromLatin1(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("a-big.jpg", UniformJpeg(12000, 9000, 30, 160, 90));
+    write("b-claims.jpg", JpegClaiming(16000, 16000));
+    const QByteArray cut = JpegClaiming(2560, 1600);
+    write("c-cut.jpg", cut.left(cut.size() / 2));
+    write("d-frames.gif", GifOfHugeFrames());
+    write("e-big.jpg", UniformJpeg(9000, 12000, 200, 40, 40));
+    Configure("Folder", folder);
+    Configure("Display", "1");
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", XDisplayName());
+    // Keys at different moments of the show: its start, its first pictures.
+    for (const int after : {1200, 1900, 2600, 3300}) {
+        SCOPED_TRACE(after);
+        Start({"/S"});
+        QThread::msleep(after);
+        ASSERT_EQ(saver.state(), QProcess::Running);
+        QProcess key;
+        key.setProcessEnvironment(env);
+        key.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("x")});
+        ASSERT_TRUE(key.waitForFinished(5000)) << "xdotool is needed";
+        QElapsedTimer answer;
+        answer.start();
+        EXPECT_TRUE(EndsWithin(1000)) << "still running " << answer.elapsed() << " ms after the key";
+        if (saver.state() != QProcess::NotRunning) {
+            saver.kill();
+            saver.waitForFinished(2000);
+        }
+    }
 }
 
 TEST_F(XSaver, PreviewShowsInsideTheGivenWindowAndEndsWithIt)
