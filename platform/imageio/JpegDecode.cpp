@@ -2,9 +2,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 
 #include <jpeglib.h>
 #include <jerror.h>
+
+#include "platform/raster/Raster.h"
 
 namespace pellimore {
 
@@ -129,13 +132,14 @@ int JpegScaleEighths(QSize stored, QSize cover)
     return 8;
 }
 
-JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize)
+JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize, bool toShownSize)
 {
     JpegDecodeResult result;
     Decompressor d;
     jpeg_decompress_struct &info = d.info;
     // The output rows live outside libjpeg's pools, so a jump leaves nothing behind.
     Bitmap bitmap;
+    std::optional<StreamingHalftone> halftone;
     std::vector<uint8_t> cmykRow;
     if (setjmp(d.errors.jump)) {
         const QString why = d.errors.base.msg_code == JERR_NO_BACKING_STORE || d.errors.base.msg_code == JERR_OUT_OF_MEMORY
@@ -175,16 +179,26 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     info.do_fancy_upsampling = TRUE;
     jpeg_start_decompress(&info);
 
-    bitmap = Bitmap(int(info.output_width), int(info.output_height), 24);
+    // Halftoned to the shown size as the rows come, the reduced picture is
+    // never held whole.
+    const bool stream = toShownSize && !shown.isEmpty() && shown.width() < int(info.output_width) &&
+                        shown.height() < int(info.output_height);
+    bitmap = stream ? Bitmap(shown.width(), shown.height(), 24)
+                    : Bitmap(int(info.output_width), int(info.output_height), 24);
+    if (stream)
+        halftone.emplace(bitmap, int(info.output_width), int(info.output_height));
     if (cmyk)
         cmykRow.resize(std::size_t(info.output_width) * 4);
     while (info.output_scanline < info.output_height) {
         const int y = int(info.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow.data() : bitmap.Bits() + std::size_t(y) * std::size_t(bitmap.Stride());
+        Pixel *pixels = halftone ? halftone->NextRow() : bitmap.Row(y);
+        JSAMPROW row = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(pixels);
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             break;
         if (cmyk)
-            CmykRowToPixels(cmykRow.data(), bitmap.Row(y), info.output_width);
+            CmykRowToPixels(cmykRow.data(), pixels, info.output_width);
+        if (halftone)
+            halftone->RowDone();
     }
     jpeg_finish_decompress(&info);
     if (d.errors.damaged) {

@@ -35,7 +35,12 @@ inline constexpr double kJpegReductionMargin = 1.5;
 // picture). Refused after decoding: data that ends early or is damaged
 // (libjpeg's warnings that it filled in missing data). CMYK files are read
 // as Adobe writes them (inverted). EXIF orientation is not applied.
-JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize = {});
+// With toShownSize, a picture shown smaller comes at exactly the shown size:
+// the reduced decode is halftoned to it row by row (the same pixels as a
+// halftone stretch of the whole reduced decode), so not even the reduced
+// picture is held whole.
+JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize = {},
+                            bool toShownSize = false);
 
 // The reduction DecodeJpeg picks: the smallest M of M/8 whose scaled size
 // (rounded up, as libjpeg rounds) still covers `cover`; 8 when none smaller does.

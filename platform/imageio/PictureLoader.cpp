@@ -186,7 +186,7 @@ PictureResult ReadWithQt(const QByteArray &data, const char *format, const QStri
 
 PictureResult DecodeJpegPicture(const QByteArray &data, const PictureLoadOptions &options)
 {
-    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize);
+    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize, options.jpegToShownSize);
     PictureResult result;
     result.storedSize = decoded.storedSize;
     result.error = decoded.error;

@@ -27,6 +27,9 @@ struct PictureLoadOptions {
     // size: its own). A JPEG is then decoded at the largest reduction that
     // still covers it (see DecodeJpeg); other formats come at full size.
     std::function<QSize(QSize stored)> shownSize;
+    // A JPEG shown smaller then comes at exactly the shown size, halftoned
+    // from its reduced decode as the rows come (see DecodeJpeg).
+    bool jpegToShownSize = false;
 };
 
 // The platform picture loader: JPEG, BMP and the first image of a GIF. The

@@ -114,6 +114,8 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
     result.kind = type == QLatin1String("GIF") ? LoadedPictureKind::Gif : LoadedPictureKind::Other;
     PictureLoadOptions options;
     options.shownSize = shownSize;
+    // As for PNGs: a surface that halftones anyway may get the shown size.
+    options.jpegToShownSize = surface.Dc().StretchBltMode() == StretchMode::Halftone;
     PictureResult picture = LoadPicture(path, options);
     if (!picture.Ok()) {
         result.error = picture.error;

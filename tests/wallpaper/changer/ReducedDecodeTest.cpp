@@ -71,6 +71,15 @@ TEST(ReducedDecode, LooksAsTheFullDecodeOnTheSharedPhotos)
             std::printf("%s %dx%d -> %dx%d via %dx%d: PSNR %.1f dB\n", name, stored.width(), stored.height(),
                         desktop.width(), desktop.height(), reduced.bitmap.Width(), reduced.bitmap.Height(), psnr);
             EXPECT_GE(psnr, 40.0) << name << " on " << desktop.width() << "x" << desktop.height();
+
+            // Decoded straight to the shown size: the same wallpaper, pixel
+            // for pixel, without the reduced picture held whole.
+            options.jpegToShownSize = true;
+            const PictureResult direct = LoadPictureFromData(bytes, options);
+            ASSERT_TRUE(direct.Ok()) << direct.error.toStdString();
+            EXPECT_EQ(direct.storedSize, stored);
+            ASSERT_EQ(QSize(direct.bitmap.Width(), direct.bitmap.Height()), shown);
+            EXPECT_TRUE(FitToDesktop(direct.bitmap, desktop, 0, stored) == fitted);
         }
     }
 }
