@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -81,7 +82,9 @@ FileRead ReadSettingsFile(const QString &path)
         result.signature = SignatureOf(info);
         QFile file;
         if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-            result.bytes = file.read(IniSettingsStore::kMaxFileBytes + 1);
+            // Asked for the size the file has (one byte more shows growth),
+            // not the limit: read() sets aside all it is asked for.
+            result.bytes = file.read(std::min<qint64>(info.st_size, IniSettingsStore::kMaxFileBytes) + 1);
             if (file.error() == QFileDevice::NoError && result.bytes.size() <= IniSettingsStore::kMaxFileBytes)
                 result.status = FileRead::Status::Read;
         }
