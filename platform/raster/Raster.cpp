@@ -370,6 +370,11 @@ bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, 
         const Bitmap copy = src;
         return StretchBlt(dst, dx, dy, dw, dh, copy, sx, sy, sw, sh, mode, rop);
     }
+    // The same size both ways, unmirrored and inside the source: every mode
+    // takes each pixel as it is (one tap of full weight), so it is a copy.
+    if (dw == sw && dh == sh && dw > 0 && dh > 0 && sx >= 0 && sy >= 0 && int64_t(sx) + sw <= src.Width() &&
+        int64_t(sy) + sh <= src.Height())
+        return BitBlt(dst, dx, dy, dw, dh, src, sx, sy, rop);
     bool flipX = false, flipY = false;
     int64_t DX = dx, DY = dy, DW = dw, DH = dh, SX = sx, SY = sy, SW = sw, SH = sh;
     Normalise(DX, DW, flipX);

@@ -287,3 +287,23 @@ TEST(StreamingHalftone, GivesTheSamePixelsAsStretchingTheWholePicture)
     StreamingHalftone empty(target, 0, 10);
     EXPECT_EQ(empty.NextRow(), nullptr);
 }
+
+TEST(StretchBlt, SameSizeInEveryModeIsABlockTransfer)
+{
+    Bitmap picture(37, 23);
+    uint32_t seed = 7;
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            picture.Set(x, y, seed);  // alpha too: all four bytes travel
+        }
+    for (const StretchMode mode : {StretchMode::Halftone, StretchMode::ColorOnColor}) {
+        for (const uint32_t rop : {kSrcCopy, kSrcInvert}) {
+            Bitmap expected = Solid(40, 30, MakePixel(1, 2, 3));
+            Bitmap stretched = expected;
+            ASSERT_TRUE(BitBlt(expected, -3, 5, 30, 20, picture, 4, 2, rop));
+            ASSERT_TRUE(StretchBlt(stretched, -3, 5, 30, 20, picture, 4, 2, 30, 20, mode, rop));
+            EXPECT_TRUE(stretched == expected) << int(mode) << " " << rop;
+        }
+    }
+}
