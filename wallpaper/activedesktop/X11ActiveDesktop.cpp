@@ -12,6 +12,36 @@ namespace {
 
 const QString kPrefix = QStringLiteral("plain X11 animated desktop: ");
 
+// The smallest rectangle holding every pixel in which two pictures of the
+// same size differ.
+QRect ChangedArea(const Bitmap &before, const Bitmap &after)
+{
+    int left = after.Width(), right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < after.Height(); ++y) {
+        const Pixel *a = before.Row(y);
+        const Pixel *b = after.Row(y);
+        if (std::equal(a, a + after.Width(), b))
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int x = 0;
+        while (a[x] == b[x])
+            ++x;
+        left = std::min(left, x);
+        x = after.Width() - 1;
+        while (a[x] == b[x])
+            --x;
+        right = std::max(right, x);
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+bool SameSize(const Bitmap &a, const Bitmap &b)
+{
+    return a.Width() == b.Width() && a.Height() == b.Height();
+}
+
 }  // namespace
 
 X11ActiveDesktop::X11ActiveDesktop(QString display, DesktopService &stillDesktop, QObject *parent)
@@ -77,6 +107,7 @@ DesktopResult X11ActiveDesktop::SetWallpaper(const QString &path, WallpaperStyle
     style_ = style;
     frames_.assign(std::size_t(player_.gifFrameCount()), -1);
     intervals_.assign(std::size_t(player_.gifFrameCount()), 0);
+    changed_.assign(std::size_t(player_.gifFrameCount()), std::nullopt);
     player_.SetAnimate(true);
     return DesktopResult::Success();
 }
@@ -91,6 +122,9 @@ void X11ActiveDesktop::Disable()
         windows_->Close();
     frames_.clear();
     intervals_.clear();
+    changed_.clear();
+    first_ = Bitmap();
+    previous_ = Bitmap();
     frameBytes_ = 0;
     live_ = -1;
     current_ = 0;
@@ -144,11 +178,23 @@ void X11ActiveDesktop::OnProgress(int frame)
     intervals_[std::size_t(frame - 1)] = interval;
     windows_->ShowFrame(shown);
     emit FrameShown(frame, interval);
+    if (!replaying_ && live_ < 0) {
+        // Still in the first pass with every frame kept: note what changed.
+        if (frame == 1)
+            first_ = canvas;
+        else if (!previous_.IsNull() && SameSize(previous_, canvas))
+            changed_[std::size_t(frame - 1)] = ChangedArea(previous_, canvas);
+        previous_ = canvas;
+    }
 
     // The first pass is complete and every frame is kept: later passes are
     // shown from the server, at the player's intervals and by its loop rule.
     const bool allKept = std::none_of(frames_.begin(), frames_.end(), [](int id) { return id < 0; });
     if (frame == int(frames_.size()) && allKept && player_.Animate()) {
+        if (!first_.IsNull() && SameSize(first_, canvas))
+            changed_[0] = ChangedArea(canvas, first_);
+        first_ = Bitmap();
+        previous_ = Bitmap();
         loopsRemaining_ = player_.LoopsRemaining();
         current_ = frame;
         player_.SetAnimate(false);
@@ -177,7 +223,7 @@ void X11ActiveDesktop::ReplayTick()
     }
     current_ = next;
     const int interval = intervals_[std::size_t(next - 1)];
-    windows_->ShowFrame(frames_[std::size_t(next - 1)]);
+    windows_->ShowFrame(frames_[std::size_t(next - 1)], changed_[std::size_t(next - 1)]);
     replay_.setInterval(interval);
     emit FrameShown(next, interval);
 }

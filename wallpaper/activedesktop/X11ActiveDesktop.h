@@ -80,6 +80,12 @@ private:
     // the interval the player gave it.
     std::vector<X11DesktopWindows::FrameId> frames_;
     std::vector<int> intervals_;
+    // The part of the picture each frame changes against the one before it
+    // in a pass (frame 1: against the last), measured in the first pass from
+    // the first and the previous picture, so later passes redraw only that.
+    std::vector<std::optional<QRect>> changed_;
+    Bitmap first_;
+    Bitmap previous_;
     qint64 frameBudget_ = kFrameBudgetBytes;
     qint64 frameBytes_ = 0;
     X11DesktopWindows::FrameId live_ = -1;  // the one frame redrawn over budget

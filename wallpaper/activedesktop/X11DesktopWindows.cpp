@@ -386,19 +386,19 @@ bool X11DesktopWindows::ReplaceFrame(FrameId id, const Bitmap &picture)
     return sent;
 }
 
-void X11DesktopWindows::ShowFrame(FrameId id)
+void X11DesktopWindows::ShowFrame(FrameId id, std::optional<QRect> changed)
 {
     if (id < 0 || id >= FrameId(frames_.size()))
         return;
     current_ = id;
     for (const Window &window : windows_) {
         if (!window.covered)
-            Draw(window);
+            Draw(window, changed);
     }
     xcb_flush(connection_);
 }
 
-void X11DesktopWindows::Draw(const Window &window)
+void X11DesktopWindows::Draw(const Window &window, std::optional<QRect> changed)
 {
     if (current_ < 0)
         return;
@@ -425,12 +425,16 @@ void X11DesktopWindows::Draw(const Window &window)
             return;
         }
         [[fallthrough]];
-    case WallpaperStyle::Centered:
+    case WallpaperStyle::Centered: {
         // The server clips the copy to the window; the rest keeps the
         // window's background colour.
-        xcb_copy_area(connection_, frame.pixmap, window.id, gc_, 0, 0, int16_t((w - pw) / 2), int16_t((h - ph) / 2),
-                      uint16_t(pw), uint16_t(ph));
+        const QRect area = changed ? changed->intersected(QRect(QPoint(0, 0), pictureSize_)) : QRect(QPoint(0, 0), pictureSize_);
+        if (!area.isEmpty())
+            xcb_copy_area(connection_, frame.pixmap, window.id, gc_, int16_t(area.x()), int16_t(area.y()),
+                          int16_t((w - pw) / 2 + area.x()), int16_t((h - ph) / 2 + area.y()), uint16_t(area.width()),
+                          uint16_t(area.height()));
         return;
+    }
     }
 }
 

@@ -53,8 +53,10 @@ public:
     FrameId AddFrame(const Bitmap &picture);
     // Sends a picture again into an existing frame.
     bool ReplaceFrame(FrameId id, const Bitmap &picture);
-    // Shows the frame on every window (and again after exposures).
-    void ShowFrame(FrameId id);
+    // Shows the frame on every window (and again after exposures). `changed`
+    // is the part of the picture that differs from the frame shown before
+    // (none: all of it); a centred picture is redrawn only there.
+    void ShowFrame(FrameId id, std::optional<QRect> changed = std::nullopt);
 
     std::vector<uint32_t> Windows() const;
     // The monitors the windows cover, in screen coordinates.
@@ -85,7 +87,7 @@ private:
     std::vector<QRect> ReadMonitors() const;
     bool CreateWindow(const QRect &monitor);
     void DestroyWindows();
-    void Draw(const Window &window);
+    void Draw(const Window &window, std::optional<QRect> changed = std::nullopt);
     void Stretch(const Window &window, Frame &frame);
     bool Upload(uint32_t pixmap, const Bitmap &picture);
     void Pump();

@@ -316,6 +316,37 @@ TEST_F(AnimatedDesktopTest, LoopsAndFrameTimesFollowTheGifPlayer)
     EXPECT_EQ(x.Screenshot().pixel(512, 384), ToQRgb(kYellow));
 }
 
+TEST_F(AnimatedDesktopTest, LaterPassesShowWhatTheFirstPassShowed)
+{
+    // Small frames over a full first one: one kept, one cleared by its
+    // disposal, so each later frame changes only a part of the picture.
+    test::GifBuilder gif(64, 48);
+    gif.GlobalTable({Rgb(0, 0, 0), kRed, kBlue, kYellow}).Netscape(0);
+    gif.Control(1, 10).SolidImage(0, 0, 64, 48, 1);
+    gif.Control(1, 10).SolidImage(8, 8, 16, 16, 2);
+    gif.Control(2, 10).SolidImage(40, 20, 16, 16, 3);
+    gif.Control(1, 10).SolidImage(30, 30, 8, 8, 2);
+    WriteFile(QStringLiteral("parts.gif"), gif.Trailer().Bytes());
+    ASSERT_TRUE(
+        active_->SetWallpaper(folder.filePath(QStringLiteral("parts.gif")), WallpaperStyle::Centered, kBack, false).Ok());
+    std::vector<QImage> first;
+    for (int frame = 1; frame <= 4; ++frame)
+        first.push_back(ScreenshotOfFrame(frame));
+    for (int frame = 1; frame <= 4; ++frame) {
+        const QImage later = ScreenshotOfFrame(frame);
+        ASSERT_TRUE(active_->Replaying());
+        ASSERT_FALSE(later.isNull());
+        EXPECT_TRUE(Difference(first[std::size_t(frame - 1)], later).isEmpty()) << "frame " << frame;
+    }
+    const QPoint gifAt((1024 - 64) / 2, (768 - 48) / 2);
+    EXPECT_EQ(first[2].pixel(gifAt + QPoint(10, 10)), ToQRgb(kBlue)) << "kept from frame 2";
+    EXPECT_EQ(first[2].pixel(gifAt + QPoint(42, 22)), ToQRgb(kYellow));
+    // The player clears an opaque GIF's disposed area to the GIF's own
+    // background colour (index 0, black).
+    EXPECT_EQ(first[3].pixel(gifAt + QPoint(42, 22)), qRgb(0, 0, 0)) << "frame 3 cleared by its disposal";
+    EXPECT_EQ(first[3].pixel(gifAt + QPoint(10, 10)), ToQRgb(kBlue));
+}
+
 TEST_F(AnimatedDesktopTest, AGifOverTheFrameBudgetIsDrawnByThePlayerThroughout)
 {
     WriteFile(QStringLiteral("twice.gif"), ThreeFrameGif(2));
