@@ -152,43 +152,13 @@ bool Failed(xcb_connection_t *c, xcb_void_cookie_t cookie)
     return error != nullptr;
 }
 
-// Uploads the image into the pixmap in strips of whole rows that fit one
-// request.
+// Uploads the image into the pixmap.
 bool Upload(const Connection &x, xcb_pixmap_t pixmap, const Bitmap &image, bool swapBytes)
 {
     xcb_connection_t *c = x.Get();
     const xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, pixmap, 0, nullptr);
-    const uint64_t maxRequestBytes = uint64_t(xcb_get_maximum_request_length(c)) * 4;
-    const uint64_t headerBytes = sizeof(xcb_put_image_request_t);
-    const uint64_t stride = uint64_t(image.Width()) * 4;
-    // Strips of at most 4 MiB keep the server responsive for other clients.
-    const uint64_t budget = std::min<uint64_t>(maxRequestBytes - headerBytes, 4u << 20);
-    const int rowsPerStrip = int(std::max<uint64_t>(1, budget / stride));
-    if (stride > maxRequestBytes - headerBytes) {
-        xcb_free_gc(c, gc);
-        return false;
-    }
-    std::vector<uint8_t> swapped;
-    xcb_void_cookie_t last{};
-    for (int y = 0; y < image.Height(); y += rowsPerStrip) {
-        const int rows = std::min(rowsPerStrip, image.Height() - y);
-        const uint8_t *data = reinterpret_cast<const uint8_t *>(image.Row(y));
-        const uint32_t length = uint32_t(stride * rows);
-        if (swapBytes) {
-            swapped.assign(data, data + length);
-            for (std::size_t i = 0; i + 3 < swapped.size(); i += 4) {
-                std::swap(swapped[i], swapped[i + 3]);
-                std::swap(swapped[i + 1], swapped[i + 2]);
-            }
-            data = swapped.data();
-        }
-        last = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(image.Width()),
-                                     uint16_t(rows), 0, int16_t(y), 0, x.Screen()->root_depth, length, data);
-        if (y + rows < image.Height())
-            xcb_discard_reply(c, last.sequence);
-    }
-    const bool ok = !Failed(c, last);
+    const bool ok = PutImageInStrips(c, pixmap, gc, x.Screen()->root_depth, image, swapBytes);
     xcb_free_gc(c, gc);
     return ok;
 }
@@ -355,6 +325,38 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
         return QString();
     }
     return std::nullopt;
+}
+
+bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8_t depth, const Bitmap &image,
+                      bool swapBytes)
+{
+    const uint64_t maxRequestBytes = uint64_t(xcb_get_maximum_request_length(c)) * 4;
+    const uint64_t headerBytes = sizeof(xcb_put_image_request_t);
+    const uint64_t stride = uint64_t(image.Width()) * 4;
+    if (stride + headerBytes > maxRequestBytes)
+        return false;
+    const uint64_t budget = std::min<uint64_t>(maxRequestBytes - headerBytes, 4u << 20);
+    const int rowsPerStrip = int(std::max<uint64_t>(1, budget / stride));
+    std::vector<uint8_t> swapped;
+    xcb_void_cookie_t last{};
+    for (int y = 0; y < image.Height(); y += rowsPerStrip) {
+        const int rows = std::min(rowsPerStrip, image.Height() - y);
+        const uint8_t *data = reinterpret_cast<const uint8_t *>(image.Row(y));
+        const uint32_t length = uint32_t(stride * rows);
+        if (swapBytes) {
+            swapped.assign(data, data + length);
+            for (std::size_t i = 0; i + 3 < swapped.size(); i += 4) {
+                std::swap(swapped[i], swapped[i + 3]);
+                std::swap(swapped[i + 1], swapped[i + 2]);
+            }
+            data = swapped.data();
+        }
+        last = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc, uint16_t(image.Width()),
+                                     uint16_t(rows), 0, int16_t(y), 0, depth, length, data);
+        if (y + rows < image.Height())
+            xcb_discard_reply(c, last.sequence);
+    }
+    return !Failed(c, last);
 }
 
 }  // namespace pellimore

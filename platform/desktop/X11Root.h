@@ -12,6 +12,8 @@
 #include "platform/desktop/DesktopService.h"
 #include "platform/raster/Bitmap.h"
 
+struct xcb_connection_t;
+
 namespace pellimore {
 
 // What the X server tells about its default screen.
@@ -48,5 +50,12 @@ std::optional<Bitmap> ReadRootPixmap(const QString &display);
 // root window), "" when it has none; nothing when there is no desktop window
 // or no X display. Windows in `ignore` (our own) are passed over.
 std::optional<QString> FindDesktopWindow(const QString &display, const std::vector<uint32_t> &ignore = {});
+
+// Uploads the image into a drawable of the screen's depth through gc, in
+// strips of whole rows that fit one request and at most 4 MiB (so the server
+// stays responsive for other clients); swapBytes for a server of the other
+// byte order. False when one row cannot fit a request or the server refuses.
+bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8_t depth, const Bitmap &image,
+                      bool swapBytes);
 
 }  // namespace pellimore

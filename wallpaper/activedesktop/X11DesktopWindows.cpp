@@ -330,33 +330,7 @@ void X11DesktopWindows::Close()
 
 bool X11DesktopWindows::Upload(uint32_t pixmap, const Bitmap &picture)
 {
-    xcb_connection_t *c = connection_;
-    const uint64_t maxRequestBytes = uint64_t(xcb_get_maximum_request_length(c)) * 4;
-    const uint64_t headerBytes = sizeof(xcb_put_image_request_t);
-    const uint64_t stride = uint64_t(picture.Width()) * 4;
-    if (stride + headerBytes > maxRequestBytes)
-        return false;
-    const int rowsPerStrip = int(std::max<uint64_t>(1, std::min<uint64_t>(maxRequestBytes - headerBytes, 4u << 20) / stride));
-    std::vector<uint8_t> swapped;
-    xcb_void_cookie_t last{};
-    for (int y = 0; y < picture.Height(); y += rowsPerStrip) {
-        const int rows = std::min(rowsPerStrip, picture.Height() - y);
-        const uint8_t *data = reinterpret_cast<const uint8_t *>(picture.Row(y));
-        const uint32_t length = uint32_t(stride * rows);
-        if (swapBytes_) {
-            swapped.assign(data, data + length);
-            for (std::size_t i = 0; i + 3 < swapped.size(); i += 4) {
-                std::swap(swapped[i], swapped[i + 3]);
-                std::swap(swapped[i + 1], swapped[i + 2]);
-            }
-            data = swapped.data();
-        }
-        last = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc_, uint16_t(picture.Width()),
-                                     uint16_t(rows), 0, int16_t(y), 0, screen_->root_depth, length, data);
-        if (y + rows < picture.Height())
-            xcb_discard_reply(c, last.sequence);
-    }
-    return !Failed(c, last);
+    return PutImageInStrips(connection_, pixmap, gc_, screen_->root_depth, picture, swapBytes_);
 }
 
 X11DesktopWindows::FrameId X11DesktopWindows::AddFrame(const Bitmap &picture)

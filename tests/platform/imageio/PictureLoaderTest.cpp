@@ -9,9 +9,11 @@
 
 #include "platform/imageio/PictureLoader.h"
 #include "platform/raster/BmpFile.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/support/TempHome.h"
 
 using namespace pellimore;
+using pellimore::test::JpegClaiming;
 using pellimore::test::TestDataPath;
 
 namespace {
@@ -138,27 +140,6 @@ TEST(PictureLoader, ContentDecidesAndOtherFormatsAreRefused)
     EXPECT_FALSE(missing.Ok());
     EXPECT_TRUE(missing.error.contains(QStringLiteral("missing.jpg")));
 }
-
-namespace {
-
-// A real JPEG whose frame header claims width x height.
-QByteArray JpegClaiming(int width, int height)
-{
-    QByteArray jpeg = ReadAll(TestDataPath(QStringLiteral("photos/LadyBird.jpg")));
-    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
-        const uint8_t marker = uint8_t(jpeg[i + 1]);
-        if (uint8_t(jpeg[i]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
-            jpeg[i + 5] = char(height >> 8);
-            jpeg[i + 6] = char(height);
-            jpeg[i + 7] = char(width >> 8);
-            jpeg[i + 8] = char(width);
-            return jpeg;
-        }
-    }
-    return {};
-}
-
-}  // namespace
 
 TEST(ReadImageFile, ReadsAnyFormatQtKnowsAsStored)
 {
