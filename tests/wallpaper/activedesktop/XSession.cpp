@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -61,10 +62,27 @@ bool XSession::Start(QString *why)
     env.insert(QStringLiteral("DISPLAY"), display);
     windowManager->setProcessEnvironment(env);
     windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    // openbox is ready once it names itself on the root window.
+    // openbox names itself on the root window early in its start-up, before
+    // it takes over mapping: a window mapped in between is never managed.
+    // It is ready once it manages a probe window (tried anew every second,
+    // since on a busy machine this can take a while).
     XClient client;
-    const bool ready =
+    const auto managed = [&client](xcb_window_t window) {
+        const std::vector<uint32_t> list = client.Property32(0, "_NET_CLIENT_LIST_STACKING");
+        return std::find(list.begin(), list.end(), window) != list.end();
+    };
+    bool ready =
         client.Ok() && WaitFor([&] { return !client.Property32(0, "_NET_SUPPORTING_WM_CHECK").empty(); }, 15000);
+    for (int attempt = 0; ready && attempt < 15; ++attempt) {
+        const xcb_window_t probe = client.OpenWindow(QRect(0, 0, 10, 10), 0);
+        const bool seen = WaitFor([&] { return managed(probe); }, 1000);
+        client.Close(probe);
+        if (seen) {
+            ready = WaitFor([&] { return !managed(probe); }, 5000);
+            break;
+        }
+        ready = attempt + 1 < 15;
+    }
     if (!ready) {
         *why = QStringLiteral("openbox did not start on %1").arg(display);
         Stop();
@@ -75,6 +93,7 @@ bool XSession::Start(QString *why)
 
 void XSession::Stop()
 {
+    display.clear();
     for (QProcess **process : {&windowManager, &xvfb}) {
         if (*process) {
             (*process)->terminate();
