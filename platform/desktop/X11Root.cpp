@@ -6,19 +6,14 @@
 #include <QList>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "platform/desktop/XcbReply.h"
 
 namespace pellimore {
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // One connection to an X display, closed when it goes out of scope.
 class Connection {
@@ -49,7 +44,7 @@ public:
 
     xcb_atom_t Atom(const char *name, bool onlyIfExists = false) const
     {
-        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
             connection_, xcb_intern_atom(connection_, onlyIfExists, uint16_t(std::strlen(name)), name), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
@@ -59,7 +54,7 @@ public:
     {
         if (property == XCB_ATOM_NONE)
             return std::nullopt;
-        Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             connection_, xcb_get_property(connection_, 0, window, property, type, 0, 1), nullptr));
         if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
             return std::nullopt;
@@ -82,7 +77,7 @@ QString DisplayName(const QString &display)
 // The name of a RandR output; "" when the server does not know it.
 QString OutputName(const Connection &x, xcb_randr_output_t output)
 {
-    Reply<xcb_randr_get_output_info_reply_t> info(xcb_randr_get_output_info_reply(
+    XcbReply<xcb_randr_get_output_info_reply_t> info(xcb_randr_get_output_info_reply(
         x.Get(), xcb_randr_get_output_info(x.Get(), output, XCB_CURRENT_TIME), nullptr));
     if (!info)
         return {};
@@ -96,11 +91,11 @@ std::vector<QRect> ReadMonitors(const Connection &x, QRect *primary, QStringList
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(x.Get(), &xcb_randr_id);
     if (!ext || !ext->present)
         return monitors;
-    Reply<xcb_randr_query_version_reply_t> version(
+    XcbReply<xcb_randr_query_version_reply_t> version(
         xcb_randr_query_version_reply(x.Get(), xcb_randr_query_version(x.Get(), 1, 5), nullptr));
     if (!version || (version->major_version == 1 && version->minor_version < 5))
         return monitors;
-    Reply<xcb_randr_get_monitors_reply_t> reply(
+    XcbReply<xcb_randr_get_monitors_reply_t> reply(
         xcb_randr_get_monitors_reply(x.Get(), xcb_randr_get_monitors(x.Get(), x.Screen()->root, 1), nullptr));
     if (!reply)
         return monitors;
@@ -144,12 +139,6 @@ bool Supports32BitPixels(const Connection &x, bool *swapBytes)
     }
     *swapBytes = setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST;
     return true;
-}
-
-bool Failed(xcb_connection_t *c, xcb_void_cookie_t cookie)
-{
-    Reply<xcb_generic_error_t> error(xcb_request_check(c, cookie));
-    return error != nullptr;
 }
 
 // Uploads the image into the pixmap.
@@ -199,7 +188,7 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
             QStringLiteral("the X screen's pixel format (depth %1) is not supported").arg(screen->root_depth));
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    if (Failed(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root, uint16_t(image.Width()),
+    if (XcbRequestFailed(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root, uint16_t(image.Width()),
                                             uint16_t(image.Height()))))
         return DesktopResult::Failure(QStringLiteral("the X server could not make a pixmap of the screen's size"));
     if (!Upload(x, pixmap, image, swapBytes)) {
@@ -219,7 +208,7 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
     const std::optional<uint32_t> oldEsetroot = x.Property32(screen->root, esetrootPmap, XCB_ATOM_PIXMAP);
     if (oldRoot && oldEsetroot && *oldRoot == *oldEsetroot && *oldRoot != XCB_NONE) {
         // Only a resource that still is a drawable: a stale id is left alone.
-        Reply<xcb_get_geometry_reply_t> geometry(
+        XcbReply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(c, xcb_get_geometry(c, *oldRoot), nullptr));
         if (geometry)
             xcb_kill_client(c, *oldRoot);
@@ -229,7 +218,7 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, esetrootPmap, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
     xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
     // A round trip makes sure every request reached the server before we go.
-    Reply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    XcbReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     if (!sync)
         return DesktopResult::Failure(QStringLiteral("the X server closed the connection"));
     return DesktopResult::Success();
@@ -245,14 +234,14 @@ std::optional<Bitmap> ReadRootPixmap(const QString &display)
         x.Property32(x.Screen()->root, x.Atom("_XROOTPMAP_ID", true), XCB_ATOM_PIXMAP);
     if (!pixmap || *pixmap == XCB_NONE)
         return std::nullopt;
-    Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, *pixmap), nullptr));
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, *pixmap), nullptr));
     bool swapBytes = false;
     if (!geometry || !Supports32BitPixels(x, &swapBytes))
         return std::nullopt;
     Bitmap result(geometry->width, geometry->height, 24);
     // Row by row keeps each reply within the request limit.
     for (int y = 0; y < geometry->height; ++y) {
-        Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(
+        XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(
             c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, *pixmap, 0, int16_t(y), geometry->width, 1, ~0u),
             nullptr));
         if (!image || xcb_get_image_data_length(image.get()) < geometry->width * 4)
@@ -285,7 +274,7 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
     std::vector<xcb_window_t> windows;
     const xcb_atom_t clientList = x.Atom("_NET_CLIENT_LIST", true);
     if (clientList != XCB_ATOM_NONE) {
-        Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             c, xcb_get_property(c, 0, x.Screen()->root, clientList, XCB_ATOM_WINDOW, 0, 4096), nullptr));
         if (reply && reply->format == 32) {
             const auto *ids = static_cast<const xcb_window_t *>(xcb_get_property_value(reply.get()));
@@ -293,7 +282,7 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
         }
     }
     if (windows.empty()) {
-        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, x.Screen()->root), nullptr));
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, x.Screen()->root), nullptr));
         if (tree) {
             const xcb_window_t *children = xcb_query_tree_children(tree.get());
             windows.assign(children, children + xcb_query_tree_children_length(tree.get()));
@@ -302,7 +291,7 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
     for (const xcb_window_t window : windows) {
         if (std::find(ignore.begin(), ignore.end(), window) != ignore.end())
             continue;
-        Reply<xcb_get_property_reply_t> types(
+        XcbReply<xcb_get_property_reply_t> types(
             xcb_get_property_reply(c, xcb_get_property(c, 0, window, type, XCB_ATOM_ATOM, 0, 32), nullptr));
         if (!types || types->format != 32)
             continue;
@@ -310,7 +299,7 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
         const int count = xcb_get_property_value_length(types.get()) / 4;
         if (std::find(atoms, atoms + count, desktop) == atoms + count)
             continue;
-        Reply<xcb_get_property_reply_t> wmClass(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> wmClass(xcb_get_property_reply(
             c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
         if (!wmClass)
             return QString();
@@ -356,7 +345,7 @@ bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8
         if (y + rows < image.Height())
             xcb_discard_reply(c, last.sequence);
     }
-    return !Failed(c, last);
+    return !XcbRequestFailed(c, last);
 }
 
 }  // namespace pellimore

@@ -12,16 +12,11 @@
 #include <unistd.h>
 
 #include "platform/desktop/X11Root.h"
+#include "platform/desktop/XcbReply.h"
 
 namespace pellimore {
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 constexpr char kWindowClass[] = "wallpaper-pellimore\0WallPaper";
 constexpr char kWindowName[] = "WallPaper Pellimore animated desktop";
@@ -34,12 +29,6 @@ constexpr uint32_t kInputHint = 1;
 uint32_t XPixel(ColorRef color)
 {
     return uint32_t(RedOf(color)) << 16 | uint32_t(GreenOf(color)) << 8 | BlueOf(color);
-}
-
-bool Failed(xcb_connection_t *c, xcb_void_cookie_t cookie)
-{
-    Reply<xcb_generic_error_t> error(xcb_request_check(c, cookie));
-    return error != nullptr;
 }
 
 xcb_render_fixed_t Fixed(double value)
@@ -124,9 +113,9 @@ bool X11DesktopWindows::Init(const QString &display, QString *error)
     // picture centred.
     const xcb_query_extension_reply_t *render = xcb_get_extension_data(connection_, &xcb_render_id);
     if (render && render->present) {
-        Reply<xcb_render_query_version_reply_t> version(
+        XcbReply<xcb_render_query_version_reply_t> version(
             xcb_render_query_version_reply(connection_, xcb_render_query_version(connection_, 0, 11), nullptr));
-        Reply<xcb_render_query_pict_formats_reply_t> formats(
+        XcbReply<xcb_render_query_pict_formats_reply_t> formats(
             xcb_render_query_pict_formats_reply(connection_, xcb_render_query_pict_formats(connection_), nullptr));
         if (version && formats) {
             for (auto s = xcb_render_query_pict_formats_screens_iterator(formats.get()); s.rem && !renderFormat_;
@@ -144,7 +133,7 @@ bool X11DesktopWindows::Init(const QString &display, QString *error)
 
     const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection_, &xcb_randr_id);
     if (randr && randr->present) {
-        Reply<xcb_randr_query_version_reply_t> version(
+        XcbReply<xcb_randr_query_version_reply_t> version(
             xcb_randr_query_version_reply(connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
         if (version) {
             randrEventBase_ = randr->first_event;
@@ -172,7 +161,7 @@ bool X11DesktopWindows::Connected() const
 
 uint32_t X11DesktopWindows::Atom(const char *name) const
 {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
 }
@@ -186,7 +175,7 @@ std::vector<QRect> X11DesktopWindows::ReadMonitors() const
 {
     std::vector<QRect> monitors;
     if (randrEventBase_) {
-        Reply<xcb_randr_get_monitors_reply_t> reply(xcb_randr_get_monitors_reply(
+        XcbReply<xcb_randr_get_monitors_reply_t> reply(xcb_randr_get_monitors_reply(
             connection_, xcb_randr_get_monitors(connection_, screen_->root, 1), nullptr));
         if (reply) {
             for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
@@ -198,7 +187,7 @@ std::vector<QRect> X11DesktopWindows::ReadMonitors() const
         }
     }
     // The root window's size, read again: it follows RandR screen changes.
-    Reply<xcb_get_geometry_reply_t> root(
+    XcbReply<xcb_get_geometry_reply_t> root(
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, screen_->root), nullptr));
     const QRect screen = root ? QRect(0, 0, root->width, root->height)
                               : QRect(0, 0, screen_->width_in_pixels, screen_->height_in_pixels);
@@ -249,7 +238,7 @@ bool X11DesktopWindows::CreateWindow(const QRect &monitor)
     window.id = xcb_generate_id(c);
     window.monitor = monitor;
     const uint32_t values[] = {XPixel(color_), XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_VISIBILITY_CHANGE};
-    if (Failed(c, xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, window.id, screen_->root, int16_t(monitor.x()),
+    if (XcbRequestFailed(c, xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, window.id, screen_->root, int16_t(monitor.x()),
                                             int16_t(monitor.y()), uint16_t(monitor.width()),
                                             uint16_t(monitor.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                                             screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values)))
@@ -339,7 +328,7 @@ X11DesktopWindows::FrameId X11DesktopWindows::AddFrame(const Bitmap &picture)
         return -1;
     Frame frame;
     frame.pixmap = xcb_generate_id(connection_);
-    if (Failed(connection_, xcb_create_pixmap_checked(connection_, screen_->root_depth, frame.pixmap, screen_->root,
+    if (XcbRequestFailed(connection_, xcb_create_pixmap_checked(connection_, screen_->root_depth, frame.pixmap, screen_->root,
                                                       uint16_t(picture.Width()), uint16_t(picture.Height()))))
         return -1;
     if (!Upload(frame.pixmap, picture)) {

@@ -2,18 +2,13 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <memory>
+
+#include "platform/desktop/XcbReply.h"
 
 namespace pellimore {
 
 namespace {
-
-struct FreeReply {
-    void operator()(void *reply) const { std::free(reply); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 struct Disconnect {
     void operator()(xcb_connection_t *connection) const { xcb_disconnect(connection); }
@@ -37,11 +32,11 @@ std::optional<ColorRef> ReadX11ScreenColorAtPointer(const QString &display)
     if (!screen || (screen->root_depth != 24 && screen->root_depth != 32))
         return std::nullopt;
 
-    const ReplyPtr<xcb_query_pointer_reply_t> pointer(
+    const XcbReply<xcb_query_pointer_reply_t> pointer(
         xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr));
     if (!pointer || !pointer->same_screen)
         return std::nullopt;
-    const ReplyPtr<xcb_get_image_reply_t> image(
+    const XcbReply<xcb_get_image_reply_t> image(
         xcb_get_image_reply(c,
                             xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, pointer->root_x,
                                           pointer->root_y, 1, 1, ~0u),
