@@ -1,5 +1,7 @@
 #include "platform/desktop/RootLayout.h"
 
+#include <algorithm>
+
 #include "platform/raster/Raster.h"
 
 namespace pellimore {
@@ -32,20 +34,23 @@ std::vector<Placement> PlaceOnMonitor(QSize picture, const QRect &monitor, Wallp
 
 namespace {
 
-// Draws one placement; the one routine every style shares.
-void Draw(Bitmap &screen, const Bitmap &picture, const Placement &placement)
+// Draws one placement into a strip whose first row is row y of the screen;
+// the one routine every style shares.
+void Draw(Bitmap &strip, int y, const Bitmap &picture, const Placement &placement)
 {
-    const QRect visible = placement.target.intersected(placement.clip);
+    const QRect rows(0, y, strip.Width(), strip.Height());
+    const QRect visible = placement.target.intersected(placement.clip).intersected(rows);
     if (visible.isEmpty())
         return;
     if (placement.source.size() == placement.target.size()) {
         const QPoint offset = visible.topLeft() - placement.target.topLeft() + placement.source.topLeft();
-        BitBlt(screen, visible.x(), visible.y(), visible.width(), visible.height(), picture, offset.x(), offset.y(),
-               kSrcCopy);
+        BitBlt(strip, visible.x(), visible.y() - y, visible.width(), visible.height(), picture, offset.x(),
+               offset.y(), kSrcCopy);
         return;
     }
-    // A stretch always targets the whole monitor, which lies on the screen.
-    StretchBlt(screen, placement.target.x(), placement.target.y(), placement.target.width(),
+    // A stretch always targets the whole monitor, which lies on the screen;
+    // the rows outside the strip are clipped away.
+    StretchBlt(strip, placement.target.x(), placement.target.y() - y, placement.target.width(),
                placement.target.height(), picture, placement.source.x(), placement.source.y(),
                placement.source.width(), placement.source.height(), StretchMode::Halftone, kSrcCopy);
 }
@@ -56,7 +61,14 @@ Bitmap ComposeRootImage(QSize screen, const std::vector<QRect> &monitors, const 
                         WallpaperStyle style, ColorRef color)
 {
     Bitmap image(screen.width(), screen.height(), 24);
-    image.Fill(PixelFromColorRef(color));
+    ComposeRootStrip(image, 0, screen, monitors, picture, style, color);
+    return image;
+}
+
+void ComposeRootStrip(Bitmap &strip, int y, QSize screen, const std::vector<QRect> &monitors, const Bitmap &picture,
+                      WallpaperStyle style, ColorRef color)
+{
+    strip.Fill(PixelFromColorRef(color));
     std::vector<QRect> areas;
     const QRect bounds(QPoint(0, 0), screen);
     for (const QRect &monitor : monitors) {
@@ -66,17 +78,25 @@ Bitmap ComposeRootImage(QSize screen, const std::vector<QRect> &monitors, const 
     }
     if (areas.empty())
         areas.push_back(bounds);
+    const QRect rows(0, y, strip.Width(), strip.Height());
     for (const QRect &area : areas) {
-        for (const Placement &placement : PlaceOnMonitor(QSize(picture.Width(), picture.Height()), area, style))
-            Draw(image, picture, placement);
+        if (!area.intersects(rows))
+            continue;
+        QRect band = area;
+        if (style == WallpaperStyle::Tiled && picture.Height() > 0) {
+            // Only the rows of tiles that reach the strip, from the same origin.
+            const int top = area.top() + std::max(0, (rows.top() - area.top()) / picture.Height()) * picture.Height();
+            band = QRect(area.left(), top, area.width(), std::min(area.bottom(), rows.bottom()) - top + 1);
+        }
+        for (const Placement &placement : PlaceOnMonitor(QSize(picture.Width(), picture.Height()), band, style))
+            Draw(strip, y, picture, placement);
     }
     // The wallpaper file may carry alpha; the screen has none.
-    for (int y = 0; y < image.Height(); ++y) {
-        Pixel *row = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x)
+    for (int r = 0; r < strip.Height(); ++r) {
+        Pixel *row = strip.Row(r);
+        for (int x = 0; x < strip.Width(); ++x)
             row[x] |= 0xFF000000u;
     }
-    return image;
 }
 
 }  // namespace pellimore

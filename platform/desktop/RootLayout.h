@@ -29,5 +29,9 @@ std::vector<Placement> PlaceOnMonitor(QSize picture, const QRect &monitor, Wallp
 // Every pixel is opaque.
 Bitmap ComposeRootImage(QSize screen, const std::vector<QRect> &monitors, const Bitmap &picture,
                         WallpaperStyle style, ColorRef color);
+// Rows y .. y + strip.Height() - 1 of that image, drawn into strip (which has
+// the screen's width): the same pixels, without the whole screen in memory.
+void ComposeRootStrip(Bitmap &strip, int y, QSize screen, const std::vector<QRect> &monitors, const Bitmap &picture,
+                      WallpaperStyle style, ColorRef color);
 
 }  // namespace pellimore

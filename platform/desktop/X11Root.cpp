@@ -141,46 +141,29 @@ bool Supports32BitPixels(const Connection &x, bool *swapBytes)
     return true;
 }
 
-// Uploads the image into the pixmap.
-bool Upload(const Connection &x, xcb_pixmap_t pixmap, const Bitmap &image, bool swapBytes)
+// Fills the pixmap through a fresh graphics context.
+using PixmapUpload = std::function<bool(xcb_connection_t *c, xcb_pixmap_t pixmap, xcb_gcontext_t gc, uint8_t depth,
+                                        bool swapBytes)>;
+
+bool Upload(const Connection &x, xcb_pixmap_t pixmap, const PixmapUpload &upload, bool swapBytes)
 {
     xcb_connection_t *c = x.Get();
     const xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, pixmap, 0, nullptr);
-    const bool ok = PutImageInStrips(c, pixmap, gc, x.Screen()->root_depth, image, swapBytes);
+    const bool ok = upload(c, pixmap, gc, x.Screen()->root_depth, swapBytes);
     xcb_free_gc(c, gc);
     return ok;
 }
 
-}  // namespace
-
-std::optional<X11ScreenInfo> ReadX11Screen(const QString &display, QString *error)
-{
-    Connection x(display);
-    if (!x.Ok()) {
-        if (error)
-            *error = QStringLiteral("cannot open the X display \"%1\"").arg(DisplayName(display));
-        return std::nullopt;
-    }
-    X11ScreenInfo info;
-    info.size = QSize(x.Screen()->width_in_pixels, x.Screen()->height_in_pixels);
-    info.monitors = ReadMonitors(x, &info.primary, &info.outputNames);
-    const std::optional<uint32_t> desktops =
-        x.Property32(x.Screen()->root, x.Atom("_NET_NUMBER_OF_DESKTOPS", true), XCB_ATOM_CARDINAL);
-    info.workspaces = desktops ? int(std::min<uint32_t>(*desktops, 1024)) : 0;
-    if (info.primary.isNull())
-        info.primary = info.monitors.empty() ? QRect(QPoint(0, 0), info.size) : info.monitors.front();
-    return info;
-}
-
-DesktopResult SetRootImage(const QString &display, const Bitmap &image)
+// The root background of the screen's size, its pixels sent by upload.
+DesktopResult SetRootBackground(const QString &display, QSize size, const PixmapUpload &upload)
 {
     Connection x(display);
     if (!x.Ok())
         return DesktopResult::Failure(QStringLiteral("cannot open the X display \"%1\"").arg(DisplayName(display)));
     xcb_connection_t *c = x.Get();
     xcb_screen_t *screen = x.Screen();
-    if (image.Width() != screen->width_in_pixels || image.Height() != screen->height_in_pixels)
+    if (size != QSize(screen->width_in_pixels, screen->height_in_pixels))
         return DesktopResult::Failure(QStringLiteral("the wallpaper image does not have the screen's size"));
     bool swapBytes = false;
     if (!Supports32BitPixels(x, &swapBytes))
@@ -188,10 +171,10 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
             QStringLiteral("the X screen's pixel format (depth %1) is not supported").arg(screen->root_depth));
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    if (XcbRequestFailed(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root, uint16_t(image.Width()),
-                                            uint16_t(image.Height()))))
+    if (XcbRequestFailed(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root,
+                                                      uint16_t(size.width()), uint16_t(size.height()))))
         return DesktopResult::Failure(QStringLiteral("the X server could not make a pixmap of the screen's size"));
-    if (!Upload(x, pixmap, image, swapBytes)) {
+    if (!Upload(x, pixmap, upload, swapBytes)) {
         xcb_free_pixmap(c, pixmap);
         return DesktopResult::Failure(QStringLiteral("the wallpaper could not be sent to the X server"));
     }
@@ -222,6 +205,54 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
     if (!sync)
         return DesktopResult::Failure(QStringLiteral("the X server closed the connection"));
     return DesktopResult::Success();
+}
+
+}  // namespace
+
+std::optional<X11ScreenInfo> ReadX11Screen(const QString &display, QString *error)
+{
+    Connection x(display);
+    if (!x.Ok()) {
+        if (error)
+            *error = QStringLiteral("cannot open the X display \"%1\"").arg(DisplayName(display));
+        return std::nullopt;
+    }
+    X11ScreenInfo info;
+    info.size = QSize(x.Screen()->width_in_pixels, x.Screen()->height_in_pixels);
+    info.monitors = ReadMonitors(x, &info.primary, &info.outputNames);
+    const std::optional<uint32_t> desktops =
+        x.Property32(x.Screen()->root, x.Atom("_NET_NUMBER_OF_DESKTOPS", true), XCB_ATOM_CARDINAL);
+    info.workspaces = desktops ? int(std::min<uint32_t>(*desktops, 1024)) : 0;
+    if (info.primary.isNull())
+        info.primary = info.monitors.empty() ? QRect(QPoint(0, 0), info.size) : info.monitors.front();
+    return info;
+}
+
+DesktopResult SetRootImage(const QString &display, const Bitmap &image)
+{
+    return SetRootBackground(display, QSize(image.Width(), image.Height()),
+                             [&image](xcb_connection_t *c, xcb_pixmap_t pixmap, xcb_gcontext_t gc, uint8_t depth,
+                                      bool swapBytes) { return PutImageInStrips(c, pixmap, gc, depth, image, swapBytes); });
+}
+
+DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint)
+{
+    const auto upload = [&](xcb_connection_t *c, xcb_pixmap_t pixmap, xcb_gcontext_t gc, uint8_t depth,
+                            bool swapBytes) {
+        // Strips of about 1 MiB: few requests, little memory.
+        const int rowsPerStrip = std::max(1, int((1u << 20) / (uint32_t(size.width()) * 4)));
+        Bitmap strip;
+        for (int y = 0; y < size.height(); y += rowsPerStrip) {
+            const int rows = std::min(rowsPerStrip, size.height() - y);
+            if (strip.Height() != rows)
+                strip = Bitmap(size.width(), rows, 24);
+            paint(strip, y);
+            if (!PutImageInStrips(c, pixmap, gc, depth, strip, swapBytes, y))
+                return false;
+        }
+        return true;
+    };
+    return SetRootBackground(display, size, upload);
 }
 
 std::optional<Bitmap> ReadRootPixmap(const QString &display)
@@ -317,7 +348,7 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
 }
 
 bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8_t depth, const Bitmap &image,
-                      bool swapBytes)
+                      bool swapBytes, int atY)
 {
     const uint64_t maxRequestBytes = uint64_t(xcb_get_maximum_request_length(c)) * 4;
     const uint64_t headerBytes = sizeof(xcb_put_image_request_t);
@@ -341,7 +372,7 @@ bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8
             data = swapped.data();
         }
         last = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc, uint16_t(image.Width()),
-                                     uint16_t(rows), 0, int16_t(y), 0, depth, length, data);
+                                     uint16_t(rows), 0, int16_t(atY + y), 0, depth, length, data);
         if (y + rows < image.Height())
             xcb_discard_reply(c, last.sequence);
     }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,14 @@ std::optional<X11ScreenInfo> ReadX11Screen(const QString &display, QString *erro
 // have the screen's size.
 DesktopResult SetRootImage(const QString &display, const Bitmap &image);
 
+// Draws rows y .. y + strip.Height() - 1 of a screen image into strip, which
+// has the screen's width.
+using RootStripPainter = std::function<void(Bitmap &strip, int y)>;
+
+// As above for an image drawn a strip of rows at a time, so that the whole
+// screen is never held in this process.
+DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint);
+
 // The root picture an X display shows: the pixmap published in
 // _XROOTPMAP_ID, read back; nothing when there is none.
 std::optional<Bitmap> ReadRootPixmap(const QString &display);
@@ -54,8 +63,9 @@ std::optional<QString> FindDesktopWindow(const QString &display, const std::vect
 // Uploads the image into a drawable of the screen's depth through gc, in
 // strips of whole rows that fit one request and at most 4 MiB (so the server
 // stays responsive for other clients); swapBytes for a server of the other
-// byte order. False when one row cannot fit a request or the server refuses.
+// byte order; the image's first row goes to row atY of the drawable. False when
+// one row cannot fit a request or the server refuses.
 bool PutImageInStrips(xcb_connection_t *c, uint32_t drawable, uint32_t gc, uint8_t depth, const Bitmap &image,
-                      bool swapBytes);
+                      bool swapBytes, int atY = 0);
 
 }  // namespace pellimore

@@ -22,8 +22,9 @@ DesktopResult X11RootBackend::Apply(const WallpaperSettings &settings)
                 QStringLiteral("plain X11 desktop: cannot read %1: %2").arg(settings.path, loaded.error));
     }
     const Bitmap &picture = settings.pixels ? *settings.pixels : loaded.bitmap;
-    const Bitmap root = ComposeRootImage(screen->size, screen->monitors, picture, settings.style, settings.color);
-    const DesktopResult result = SetRootImage(display_, root);
+    const DesktopResult result = SetRootImage(display_, screen->size, [&](Bitmap &strip, int y) {
+        ComposeRootStrip(strip, y, screen->size, screen->monitors, picture, settings.style, settings.color);
+    });
     if (!result.Ok())
         return DesktopResult::Failure(QStringLiteral("plain X11 desktop: ") + result.error);
     return result;
