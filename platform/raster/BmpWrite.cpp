@@ -1,7 +1,10 @@
 // Windows BMP writing: bottom-up, uncompressed, at the bitmap's depth.
 #include "platform/raster/BmpFile.h"
 
+#include <QBuffer>
 #include <QSaveFile>
+
+#include <algorithm>
 
 #include <cstring>
 #include <unordered_map>
@@ -78,12 +81,17 @@ private:
 
 }  // namespace
 
-QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
+namespace {
+
+// Writes the BMP file of a bitmap to out: the headers first, then the rows
+// bottom-up in chunks of about 256 KiB, so that no copy of the whole file is
+// held. False with the reason when the bitmap cannot be written or out fails.
+bool WriteBmpTo(const Bitmap &bitmap, QIODevice &out, QString *error)
 {
     if (bitmap.IsNull()) {
         if (error)
             *error = QStringLiteral("There is no picture to write.");
-        return {};
+        return false;
     }
     int bits = bitmap.BitCount();
     if (bits != 1 && bits != 4 && bits != 8 && bits != 32)
@@ -98,80 +106,118 @@ QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
     if (fileSize > UINT32_MAX) {
         if (error)
             *error = QStringLiteral("The picture is too large for a BMP file.");
-        return {};
+        return false;
     }
-    QByteArray out;
-    out.reserve(qsizetype(fileSize));
-    out.append("BM");
-    Put32(out, uint32_t(fileSize));
-    Put32(out, 0);
-    Put32(out, uint32_t(offset));
-    Put32(out, infoSize);
-    Put32(out, uint32_t(bitmap.Width()));
-    Put32(out, uint32_t(bitmap.Height()));  // bottom-up
-    Put16(out, 1);
-    Put16(out, uint16_t(bits));
-    Put32(out, withAlpha ? kBitFields : kRgb);
-    Put32(out, uint32_t(imageSize));
-    Put32(out, 3780);  // 96 DPI
-    Put32(out, 3780);
-    Put32(out, uint32_t(table.size()));
-    Put32(out, 0);
+    QByteArray header;
+    header.reserve(qsizetype(offset));
+    header.append("BM");
+    Put32(header, uint32_t(fileSize));
+    Put32(header, 0);
+    Put32(header, uint32_t(offset));
+    Put32(header, infoSize);
+    Put32(header, uint32_t(bitmap.Width()));
+    Put32(header, uint32_t(bitmap.Height()));  // bottom-up
+    Put16(header, 1);
+    Put16(header, uint16_t(bits));
+    Put32(header, withAlpha ? kBitFields : kRgb);
+    Put32(header, uint32_t(imageSize));
+    Put32(header, 3780);  // 96 DPI
+    Put32(header, 3780);
+    Put32(header, uint32_t(table.size()));
+    Put32(header, 0);
     if (withAlpha) {
-        Put32(out, 0x00FF0000);
-        Put32(out, 0x0000FF00);
-        Put32(out, 0x000000FF);
-        Put32(out, 0xFF000000);
-        Put32(out, 0x73524742);  // 'sRGB'
-        out.append(QByteArray(36 + 12, '\0'));  // endpoints and gamma, unused with sRGB
+        Put32(header, 0x00FF0000);
+        Put32(header, 0x0000FF00);
+        Put32(header, 0x000000FF);
+        Put32(header, 0xFF000000);
+        Put32(header, 0x73524742);  // 'sRGB'
+        header.append(QByteArray(36 + 12, '\0'));  // endpoints and gamma, unused with sRGB
     }
     for (Pixel p : table) {
-        out.append(char(PixelBlue(p)));
-        out.append(char(PixelGreen(p)));
-        out.append(char(PixelRed(p)));
-        out.append('\0');
+        header.append(char(PixelBlue(p)));
+        header.append(char(PixelGreen(p)));
+        header.append(char(PixelRed(p)));
+        header.append('\0');
     }
+    const auto failed = [&] {
+        if (error)
+            *error = out.errorString();
+        return false;
+    };
+    if (out.write(header) != header.size())
+        return failed();
+
     IndexFinder finder(table);
-    // Rows bottom-up, written in place after the headers; padding stays 0.
-    const qsizetype headerBytes = out.size();
-    out.resize(qsizetype(fileSize), '\0');
-    auto *rows = reinterpret_cast<uint8_t *>(out.data() + headerBytes);
     const int w = bitmap.Width();
-    for (int y = bitmap.Height() - 1; y >= 0; --y) {
-        const Pixel *src = bitmap.Row(y);
-        uint8_t *dst = rows + std::size_t(bitmap.Height() - 1 - y) * stride;
-        switch (bits) {
-        case 1:
-        case 4:
-        case 8: {
-            const int perByte = 8 / bits;
-            for (int x = 0; x < w; ++x)
-                dst[x / perByte] |= uint8_t(finder.Find(src[x]) << (8 - bits * (x % perByte + 1)));
-            break;
-        }
-        case 24:
-            for (int x = 0; x < w; ++x, dst += 3) {
-                const Pixel p = src[x];
-                dst[0] = uint8_t(p);
-                dst[1] = uint8_t(p >> 8);
-                dst[2] = uint8_t(p >> 16);
+    const int rowsPerChunk = int(std::max<uint64_t>(1, (256u << 10) / stride));
+    std::vector<uint8_t> chunk;
+    for (int top = bitmap.Height() - 1; top >= 0; top -= rowsPerChunk) {
+        const int rows = std::min(rowsPerChunk, top + 1);
+        // Padding stays 0.
+        chunk.assign(std::size_t(stride) * std::size_t(rows), 0);
+        for (int r = 0; r < rows; ++r) {
+            const Pixel *src = bitmap.Row(top - r);
+            uint8_t *dst = chunk.data() + std::size_t(r) * stride;
+            switch (bits) {
+            case 1:
+            case 4:
+            case 8: {
+                const int perByte = 8 / bits;
+                for (int x = 0; x < w; ++x)
+                    dst[x / perByte] |= uint8_t(finder.Find(src[x]) << (8 - bits * (x % perByte + 1)));
+                break;
             }
-            break;
-        default:
-            std::memcpy(dst, src, std::size_t(w) * 4);
-            break;
+            case 24:
+                for (int x = 0; x < w; ++x, dst += 3) {
+                    const Pixel p = src[x];
+                    dst[0] = uint8_t(p);
+                    dst[1] = uint8_t(p >> 8);
+                    dst[2] = uint8_t(p >> 16);
+                }
+                break;
+            default:
+                std::memcpy(dst, src, std::size_t(w) * 4);
+                break;
+            }
         }
+        if (out.write(reinterpret_cast<const char *>(chunk.data()), qint64(chunk.size())) != qint64(chunk.size()))
+            return failed();
     }
-    return out;
+    return true;
+}
+
+}  // namespace
+
+QByteArray EncodeBmp(const Bitmap &bitmap, QString *error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteBmpTo(bitmap, buffer, error))
+        return {};
+    return bytes;
 }
 
 bool WriteBmp(const Bitmap &bitmap, const QString &path, QString *error)
 {
-    const QByteArray bytes = EncodeBmp(bitmap, error);
-    if (bytes.isEmpty())
-        return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    // A bitmap that cannot be a BMP file says so in its own words; a failing
+    // file names the file. The previous file stays until the commit.
+    QString why;
+    if (!WriteBmpTo(bitmap, file, &why)) {
+        file.cancelWriting();
+        if (error)
+            *error = file.error() != QFileDevice::NoError
+                         ? QStringLiteral("Cannot write \"%1\": %2").arg(path, why)
+                         : why;
+        return false;
+    }
+    if (!file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
         return false;

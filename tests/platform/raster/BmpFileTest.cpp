@@ -165,6 +165,28 @@ TEST(BmpFile, WrittenFilesOpenInQtAndImageMagick)
     }
 }
 
+TEST(BmpFile, PicturesOfManyChunksAreWrittenWhole)
+{
+    // Rows go out a few hundred kilobytes at a time, bottom-up; a picture
+    // whose rows do not divide evenly into those chunks comes back whole.
+    QTemporaryDir dir;
+    for (const int bits : {8, 24, 32}) {
+        const Bitmap b = bits == 8 ? Paletted(301, 2003, 8) : Colourful(301, 2003, bits);
+        const QString path = dir.filePath(QStringLiteral("tall-%1.bmp").arg(bits));
+        QString error;
+        ASSERT_TRUE(WriteBmp(b, path, &error)) << error.toStdString();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        EXPECT_EQ(written, EncodeBmp(b)) << bits;
+        const BmpResult back = DecodeBmp(written);
+        ASSERT_TRUE(back.Ok()) << back.error.toStdString();
+        for (int y = 0; y < b.Height(); y += 97)
+            for (int x = 0; x < b.Width(); ++x)
+                ASSERT_EQ(back.bitmap.At(x, y) & 0xFFFFFF, b.At(x, y) & 0xFFFFFF) << bits << " at " << x << "," << y;
+    }
+}
+
 TEST(BmpFile, WriteIsAtomic)
 {
     QTemporaryDir dir;
