@@ -132,7 +132,8 @@ int JpegScaleEighths(QSize stored, QSize cover)
     return 8;
 }
 
-JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize, bool toShownSize)
+JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize, bool toShownSize,
+                            const ShownCanvasFunction &canvas)
 {
     JpegDecodeResult result;
     Decompressor d;
@@ -183,10 +184,19 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     // never held whole.
     const bool stream = toShownSize && !shown.isEmpty() && shown.width() < int(info.output_width) &&
                         shown.height() < int(info.output_height);
-    bitmap = stream ? Bitmap(shown.width(), shown.height(), 24)
-                    : Bitmap(int(info.output_width), int(info.output_height), 24);
-    if (stream)
+    const ShownCanvas onCanvas = stream && canvas ? canvas(result.storedSize) : ShownCanvas();
+    if (!onCanvas.IsNull() && onCanvas.picture.size() == shown &&
+        QRect(QPoint(0, 0), onCanvas.size).contains(onCanvas.picture)) {
+        bitmap = Bitmap(onCanvas.size.width(), onCanvas.size.height(), 24);
+        bitmap.Fill(onCanvas.fill);
+        halftone.emplace(bitmap, onCanvas.picture, int(info.output_width), int(info.output_height));
+        result.onCanvas = true;
+    } else if (stream) {
+        bitmap = Bitmap(shown.width(), shown.height(), 24);
         halftone.emplace(bitmap, int(info.output_width), int(info.output_height));
+    } else {
+        bitmap = Bitmap(int(info.output_width), int(info.output_height), 24);
+    }
     if (cmyk)
         cmykRow.resize(std::size_t(info.output_width) * 4);
     while (info.output_scanline < info.output_height) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/raster/Bitmap.h"
+#include "platform/raster/Raster.h"
 
 namespace pellimore {
 
@@ -16,6 +17,8 @@ struct JpegDecodeResult {
     Bitmap bitmap;
     QSize storedSize;
     QString error;  // empty on success
+    // The bitmap is the canvas asked for, the picture halftoned into its block.
+    bool onCanvas = false;
 };
 
 // The memory one JPEG decode may take beyond its output (the coefficient
@@ -38,9 +41,12 @@ inline constexpr double kJpegReductionMargin = 1.5;
 // With toShownSize, a picture shown smaller comes at exactly the shown size:
 // the reduced decode is halftoned to it row by row (the same pixels as a
 // halftone stretch of the whole reduced decode), so not even the reduced
-// picture is held whole.
+// picture is held whole. With a canvas as well, whose block for the picture
+// has the shown size, the rows are halftoned straight into that block of the
+// canvas (filled with its colour first), so the fitted wallpaper is the only
+// picture memory the decode takes.
 JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize = {},
-                            bool toShownSize = false);
+                            bool toShownSize = false, const ShownCanvasFunction &canvas = {});
 
 // The reduction DecodeJpeg picks: the smallest M of M/8 whose scaled size
 // (rounded up, as libjpeg rounds) still covers `cover`; 8 when none smaller does.

@@ -186,9 +186,10 @@ PictureResult ReadWithQt(const QByteArray &data, const char *format, const QStri
 
 PictureResult DecodeJpegPicture(const QByteArray &data, const PictureLoadOptions &options)
 {
-    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize, options.jpegToShownSize);
+    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize, options.jpegToShownSize, options.shownCanvas);
     PictureResult result;
     result.storedSize = decoded.storedSize;
+    result.onCanvas = decoded.onCanvas;
     result.error = decoded.error;
     result.bitmap = std::move(decoded.bitmap);
     return result;

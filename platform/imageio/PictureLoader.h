@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/raster/Bitmap.h"
+#include "platform/raster/Raster.h"
 
 namespace pellimore {
 
@@ -18,6 +19,9 @@ struct PictureResult {
     // The size the file stores; larger than the bitmap when a JPEG was decoded
     // at a reduced scale.
     QSize storedSize;
+    // The bitmap is the canvas PictureLoadOptions::shownCanvas asked for,
+    // with the picture drawn into its block.
+    bool onCanvas = false;
     bool Ok() const { return error.isEmpty() && !bitmap.IsNull(); }
 };
 
@@ -30,6 +34,9 @@ struct PictureLoadOptions {
     // A JPEG shown smaller then comes at exactly the shown size, halftoned
     // from its reduced decode as the rows come (see DecodeJpeg).
     bool jpegToShownSize = false;
+    // With jpegToShownSize, the canvas such a JPEG is drawn into as it is
+    // decoded (see DecodeJpeg); PictureResult::onCanvas tells when it was.
+    ShownCanvasFunction shownCanvas;
 };
 
 // The platform picture loader: JPEG, BMP and the first image of a GIF. The

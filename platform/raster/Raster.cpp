@@ -417,23 +417,30 @@ struct StreamingHalftone::State {
     std::vector<uint32_t> acc;
 };
 
-StreamingHalftone::StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight) : dst_(dst)
+StreamingHalftone::StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight)
+    : StreamingHalftone(dst, QRect(0, 0, dst.Width(), dst.Height()), sourceWidth, sourceHeight)
+{
+}
+
+StreamingHalftone::StreamingHalftone(Bitmap &dst, const QRect &target, int sourceWidth, int sourceHeight)
+    : dst_(dst), target_(target.intersected(QRect(0, 0, dst.Width(), dst.Height())))
 {
     if (sourceWidth <= 0 || sourceHeight <= 0)
         return;
     auto state = std::make_unique<State>();
     state->sourceWidth = sourceWidth;
-    if (dst.IsNull()) {
+    if (target_.isEmpty()) {
         // Nothing to draw: rows are taken and dropped.
         state->ring.resize(std::size_t(sourceWidth));
         state_ = std::move(state);
         return;
     }
-    const AxisTaps cols = BuildTaps(0, dst.Width(), dst.Width(), false, 0, sourceWidth, sourceWidth, true);
-    state->rows = BuildTaps(0, dst.Height(), dst.Height(), false, 0, sourceHeight, sourceHeight, true);
+    const int width = target_.width(), height = target_.height();
+    const AxisTaps cols = BuildTaps(0, width, width, false, 0, sourceWidth, sourceWidth, true);
+    state->rows = BuildTaps(0, height, height, false, 0, sourceHeight, sourceHeight, true);
     state->filter = MakeColumnFilter(cols);
     const AxisTaps &rows = state->rows;
-    state->lastRow.resize(std::size_t(dst.Height()));
+    state->lastRow.resize(std::size_t(height));
     for (std::size_t y = 0; y < state->lastRow.size(); ++y) {
         int lo = INT32_MAX, hi = -1;
         for (int t = rows.first[y]; t < rows.first[y + 1]; ++t) {
@@ -469,16 +476,16 @@ void StreamingHalftone::RowDone()
         return s.ring.data() + std::size_t(i % s.ringRows) * std::size_t(s.sourceWidth);
     };
     const auto copy = [](Pixel, Pixel source) { return source; };
-    while (s.nextRow < dst_.Height() && s.lastRow[std::size_t(s.nextRow)] <= arrived) {
-        FilterDestinationRow(dst_.Row(s.nextRow), 0, dst_.Width(), std::size_t(s.nextRow), s.rows, rowAt, s.filter,
-                             s.acc, copy);
+    while (s.nextRow < target_.height() && s.lastRow[std::size_t(s.nextRow)] <= arrived) {
+        FilterDestinationRow(dst_.Row(target_.y() + s.nextRow) + target_.x(), 0, target_.width(),
+                             std::size_t(s.nextRow), s.rows, rowAt, s.filter, s.acc, copy);
         ++s.nextRow;
     }
 }
 
 bool StreamingHalftone::Done() const
 {
-    return !state_ || state_->nextRow >= dst_.Height();
+    return !state_ || state_->nextRow >= target_.height();
 }
 
 // ---------------------------------------------------------------------------

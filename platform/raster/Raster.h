@@ -6,8 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+
+#include <QRect>
+#include <QSize>
 
 #include "platform/raster/Bitmap.h"
 
@@ -73,6 +77,9 @@ bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, 
 class StreamingHalftone {
 public:
     StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight);
+    // The same onto the block `target` of dst (which must lie inside dst);
+    // the rest of dst is left as it is.
+    StreamingHalftone(Bitmap &dst, const QRect &target, int sourceWidth, int sourceHeight);
     ~StreamingHalftone();
     StreamingHalftone(const StreamingHalftone &) = delete;
     StreamingHalftone &operator=(const StreamingHalftone &) = delete;
@@ -85,8 +92,21 @@ public:
 private:
     struct State;
     Bitmap &dst_;
+    QRect target_;
     std::unique_ptr<State> state_;
 };
+
+// A canvas that a picture shown smaller is drawn into as it is decoded: the
+// canvas's size, the block the picture is halftoned into, and the colour of
+// the rest. A null size: the picture is not wanted on a canvas.
+struct ShownCanvas {
+    QSize size;
+    QRect picture;
+    Pixel fill = 0;
+    bool IsNull() const { return size.isEmpty(); }
+};
+// Given the size a picture's file stores, the canvas it is wanted on.
+using ShownCanvasFunction = std::function<ShownCanvas(QSize stored)>;
 
 // ---------------------------------------------------------------------------
 // Gradients

@@ -5,6 +5,7 @@
 #include "platform/desktop/DesktopService.h"
 #include "platform/imageio/PictureLoader.h"
 #include "platform/imageio/PictureWriter.h"
+#include "platform/raster/Raster.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/changer/ChangerState.h"
 #include "wallpaper/changer/FolderFiles.h"
@@ -66,15 +67,28 @@ bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platfo
                                    bool forWallpaper)
 {
     sourceStoredSize_ = QSize();
+    sourceCanvas_.reset();
     ShownSizeFunction shownSize;
+    ShownCanvasFunction shownCanvas;
+    QSize desktop;
+    ColorRef back = 0;
     if (forWallpaper) {
         if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
             MeasureDesktop();
-        const QSize desktop(state_.DesktopWidth, state_.DesktopHeight);
+        desktop = QSize(state_.DesktopWidth, state_.DesktopHeight);
+        back = EntryBackColor();
         const PictureRecord *entry = CurrentEntry();
         const WallpaperStyle style =
             WallpaperStyleFromIndex(entry ? entry->Style : 0).value_or(WallpaperStyle::Centered);
         shownSize = [desktop, style](QSize stored) { return WallpaperShownSize(stored, desktop, style); };
+        // A picture the fit will shrink may be decoded straight into the
+        // fitted canvas: the same pixels as the fit, one picture in memory.
+        shownCanvas = [desktop, style, back](QSize stored) {
+            if (style == WallpaperStyle::Stretched || !IsLargerThanDesktop(stored, desktop))
+                return ShownCanvas();
+            const FitLayout layout = FitToDesktopLayout(stored, desktop);
+            return ShownCanvas{layout.canvas, layout.picture, PixelFromColorRef(back)};
+        };
     }
     QSize stored;
     if (platformLoaderOnly) {
@@ -89,12 +103,17 @@ bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platfo
         picSource_.ClearPicture();
         picSource_.SetPicture(std::move(loaded.bitmap));
     } else {
-        const LoadByTypeResult loaded = LoadPictureByType(path, picSource_, png, shownSize);
+        const LoadByTypeResult loaded = LoadPictureByType(path, picSource_, png, shownSize, shownCanvas);
         if (!loaded.ok) {
             *error = loaded.error.isEmpty() ? QStringLiteral("the picture could not be decoded") : loaded.error;
             return false;
         }
         stored = loaded.storedSize;
+        if (loaded.onCanvas) {
+            sourceCanvas_ = SourceCanvas{desktop, back, FitToDesktopLayout(stored, desktop).picture};
+            sourceStoredSize_ = stored;
+            return true;
+        }
     }
     if (stored != QSize(picSource_.Width(), picSource_.Height()))
         sourceStoredSize_ = stored;
@@ -103,15 +122,28 @@ bool PictureViewModel::LoadPicture(const QString &path, StdPNG &png, bool platfo
 
 void PictureViewModel::ClearPictures()
 {
+    // Hidden surfaces keep no memory between pictures; emptied first, they
+    // do not repaint a picture-sized image on the way.
+    picSource_.Resize(0, 0);
+    picEffect_.Resize(0, 0);
     picSource_.ClearPicture();
     picThumb_.ClearPicture();
     picEffect_.ClearPicture();
-    // Hidden surfaces keep no memory between pictures.
-    picSource_.Resize(0, 0);
-    picEffect_.Resize(0, 0);
     sourceStoredSize_ = QSize();
+    sourceCanvas_.reset();
     fittedSource_ = Bitmap();
     state_.PendingApply = false;
+}
+
+Bitmap PictureViewModel::SourcePicture() const
+{
+    const Bitmap &whole = picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image();
+    if (!sourceCanvas_)
+        return whole;
+    const QRect &block = sourceCanvas_->picture;
+    Bitmap picture(block.width(), block.height(), whole.BitCount());
+    BitBlt(picture, 0, 0, block.width(), block.height(), whole, block.x(), block.y(), kSrcCopy);
+    return picture;
 }
 
 void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &source, PictureSurface &effect,
@@ -226,7 +258,11 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
         return;
     const ColorRef back = EntryBackColor();
     const QSize stored = &source == &picSource_ ? sourceStoredSize_ : QSize();
-    Bitmap fitted = pellimore::FitToDesktop(source.Image(), desktop, back, stored);
+    const bool onCanvas = &source == &picSource_ && sourceCanvas_;
+    // A picture decoded into this very canvas is its own fit.
+    Bitmap fitted = onCanvas && sourceCanvas_->desktop == desktop && sourceCanvas_->back == back
+                        ? source.Image()
+                        : pellimore::FitToDesktop(onCanvas ? SourcePicture() : source.Image(), desktop, back, stored);
     // The wallpaper bitmap of this picture is this same fit; it is kept
     // until then instead of being made a second time.
     fittedSource_ = Bitmap();
@@ -245,6 +281,7 @@ void PictureViewModel::FitToDesktop(PictureSurface &source, PictureSurface &canv
     if (state_.LargeFonts && &source == &picSource_ && &canvas != &picSource_) {
         picSource_.SetPicture(canvas.Image());
         sourceStoredSize_ = QSize();
+        sourceCanvas_.reset();
     }
     fittedKey_.generation = picSource_.Generation();
 }
@@ -286,8 +323,7 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
                         input.style != WallpaperStyle::Stretched &&
                         fittedKey_ == FitKey{picSource_.Generation(), input.desktop, input.backColor};
     const Bitmap bitmap = fitted ? std::move(fittedSource_)
-                                 : RenderWallpaper(picSource_.HasPicture() ? picSource_.Picture() : picSource_.Image(),
-                                                   input);
+                                 : RenderWallpaper(SourcePicture(), input);
     fittedSource_ = Bitmap();
     QString writeError;
     RemoveSymbolicLink(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 #include "platform/raster/PictureSurface.h"
@@ -141,6 +143,18 @@ private:
     };
     Bitmap fittedSource_;
     FitKey fittedKey_;
+    // When picSource holds its picture already drawn into the wallpaper's
+    // canvas (decoded straight into it): the desktop and colour of that
+    // canvas, and where in it the picture lies.
+    struct SourceCanvas {
+        QSize desktop;
+        ColorRef back = 0;
+        QRect picture;
+    };
+    std::optional<SourceCanvas> sourceCanvas_;
+    // picSource's picture on its own: the block of the canvas it was decoded
+    // into, or its persistent picture (else its image).
+    Bitmap SourcePicture() const;
     GifPictureFlags gifFlags_;
 
     QString screenLabel_;

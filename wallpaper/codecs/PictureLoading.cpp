@@ -79,7 +79,7 @@ QString PicturePath(const QString &pictureFolder, const QString &fileName)
 }
 
 LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png,
-                                   const ShownSizeFunction &shownSize)
+                                   const ShownSizeFunction &shownSize, const ShownCanvasFunction &shownCanvas)
 {
     LoadByTypeResult result;
     const QString type = PictureType(path);
@@ -116,12 +116,14 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
     options.shownSize = shownSize;
     // As for PNGs: a surface that halftones anyway may get the shown size.
     options.jpegToShownSize = surface.Dc().StretchBltMode() == StretchMode::Halftone;
+    options.shownCanvas = shownCanvas;
     PictureResult picture = LoadPicture(path, options);
     if (!picture.Ok()) {
         result.error = picture.error;
         return result;
     }
     result.storedSize = picture.storedSize;
+    result.onCanvas = picture.onCanvas;
     surface.SetPictureAndSize(std::move(picture.bitmap));
     result.ok = true;
     return result;

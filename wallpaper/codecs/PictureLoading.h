@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "platform/raster/Bitmap.h"
+#include "platform/raster/Raster.h"
 
 namespace pellimore {
 
@@ -45,6 +46,9 @@ struct LoadByTypeResult {
     LoadedPictureKind kind = LoadedPictureKind::Other;
     QString error;  // the reason (the PNG decoder has also told the user itself)
     QSize storedSize;  // the picture's size in its file
+    // The surface holds the canvas shownCanvas asked for, the picture drawn
+    // into its block, instead of the picture alone.
+    bool onCanvas = false;
 };
 
 // Given a picture's stored size, the size it will be shown at; an empty size
@@ -62,9 +66,11 @@ using ShownSizeFunction = std::function<QSize(QSize stored)>;
 // With shownSize, a picture that will be shown smaller comes reduced: a JPEG
 // at the decoder's nearest reduction that still covers the shown size, a PNG
 // painted (halftone) straight at the shown size; the decoder's full-size
-// image is let go as soon as it is painted.
+// image is let go as soon as it is painted. With shownCanvas as well, a JPEG
+// shown smaller may come already drawn into that canvas (onCanvas).
 LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface, StdPNG &png,
-                                   const ShownSizeFunction &shownSize = {});
+                                   const ShownSizeFunction &shownSize = {},
+                                   const ShownCanvasFunction &shownCanvas = {});
 
 // The multi-frame marker: a data-block terminator followed by the introducer
 // and label of a graphic control extension.

@@ -9,6 +9,7 @@
 
 #include "platform/imageio/JpegDecode.h"
 #include "platform/imageio/PictureLoader.h"
+#include "platform/raster/Raster.h"
 #include "tests/support/TempHome.h"
 #include "wallpaper/changer/WallpaperRender.h"
 
@@ -80,6 +81,30 @@ TEST(ReducedDecode, LooksAsTheFullDecodeOnTheSharedPhotos)
             EXPECT_EQ(direct.storedSize, stored);
             ASSERT_EQ(QSize(direct.bitmap.Width(), direct.bitmap.Height()), shown);
             EXPECT_TRUE(FitToDesktop(direct.bitmap, desktop, 0, stored) == fitted);
+
+            // Decoded straight into the fitted canvas over a colour: the fit
+            // itself, with no picture-sized bitmap besides it.
+            const ColorRef colour = Rgb(12, 140, 200);
+            const FitLayout layout = FitToDesktopLayout(stored, desktop);
+            options.shownCanvas = [&](QSize size) {
+                EXPECT_EQ(size, stored);
+                return ShownCanvas{layout.canvas, layout.picture, PixelFromColorRef(colour)};
+            };
+            const PictureResult onCanvas = LoadPictureFromData(bytes, options);
+            ASSERT_TRUE(onCanvas.Ok()) << onCanvas.error.toStdString();
+            EXPECT_TRUE(onCanvas.onCanvas);
+            EXPECT_EQ(onCanvas.storedSize, stored);
+            EXPECT_TRUE(onCanvas.bitmap == FitToDesktop(direct.bitmap, desktop, colour, stored));
+
+            // A canvas whose block is not the shown size is not used.
+            options.shownCanvas = [&](QSize) {
+                return ShownCanvas{layout.canvas, layout.picture.adjusted(0, 0, -1, 0), 0};
+            };
+            const PictureResult mismatched = LoadPictureFromData(bytes, options);
+            ASSERT_TRUE(mismatched.Ok());
+            EXPECT_FALSE(mismatched.onCanvas);
+            EXPECT_TRUE(mismatched.bitmap == direct.bitmap);
+            options.shownCanvas = {};
         }
     }
 }
