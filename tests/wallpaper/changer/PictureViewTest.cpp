@@ -6,6 +6,8 @@
 #include "tests/wallpaper/changer/ApplyFixture.h"
 
 #include "platform/imageio/PictureLoader.h"
+#include "wallpaper/changer/WallpaperRender.h"
+#include "wallpaper/codecs/StdPNG.h"
 
 namespace pellimore::test {
 namespace {
@@ -87,6 +89,46 @@ TEST_F(PictureViewTest, SmallerPictureIsSavedUnchanged)
     EXPECT_EQ(view.Analysis().sizeLabelColor, 16711680u);
     EXPECT_TRUE(view.Analysis().tiledEnabled);
     EXPECT_FALSE(state.LargerThanDesktop);
+}
+
+TEST_F(PictureViewTest, LargeJpegLoadedForTheWallpaperGivesTheSameFitAsItsShownSizeDecode)
+{
+    // A photo-like JPEG the fit shrinks comes decoded into the fitted canvas;
+    // the wallpaper is the shown-size decode fitted as before, also when the
+    // colour changes between loading and fitting.
+    QImage image(2400, 1500, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7) & 255, (y * 3) & 255, (x + y) & 255));
+    const QString path = folder.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(image.save(path, "JPEG", 90));
+    Start();
+    const QSize desktopSize(state.DesktopWidth, state.DesktopHeight);
+    const QSize stored(2400, 1500);
+    const QSize shown = WallpaperShownSize(stored, desktopSize, WallpaperStyle::Centered);
+    ASSERT_FALSE(shown.isEmpty());
+    PictureLoadOptions options;
+    options.shownSize = [&](QSize) { return shown; };
+    options.jpegToShownSize = true;
+    const PictureResult direct = LoadPicture(path, options);
+    ASSERT_TRUE(direct.Ok()) << direct.error.toStdString();
+
+    for (const bool colourChanged : {false, true}) {
+        library.Records()[0].Style = kStyleCentered;
+        library.Records()[0].BackColor = kTeal;
+        StdPNG png(ui);
+        QString error;
+        ASSERT_TRUE(view.LoadPicture(path, png, false, &error, true)) << error.toStdString();
+        const ColorRef colour = colourChanged ? ColorRef(0x2040C0) : kTeal;
+        library.Records()[0].BackColor = colour;
+        view.AnalysePicture();
+        const Bitmap expected = FitToDesktop(direct.bitmap, desktopSize, colour, stored);
+        ASSERT_TRUE(view.RenderWallpaperBitmap(&error)) << error.toStdString();
+        EXPECT_TRUE(desktop.AppliedWallpapers().back().picture == expected) << "colour changed: " << colourChanged;
+        EXPECT_EQ(view.Analysis().sizeLabel, QStringLiteral("Image = 2400 x 1500"));
+        EXPECT_TRUE(state.LargerThanDesktop);
+        view.ClearPictures();
+    }
 }
 
 TEST_F(PictureViewTest, ExactFitDisablesTiledAndStretchedAndShowsBlack)
