@@ -1,6 +1,7 @@
 #include "platform/raster/Raster.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -296,16 +297,18 @@ void FilterDestinationRow(Pixel *d, int x0, int x1, std::size_t ry, const AxisTa
                           const ColumnFilter &filter, std::vector<uint32_t> &acc, Op op)
 {
     // Vertically filtered source row, 4 channels, in units of 1/256.
-    std::fill(acc.begin(), acc.end(), 0);
+    // Local bounds and unaliased pointers, so that the loops vectorise.
+    const std::size_t n = std::size_t(filter.span) * 4;
+    uint32_t *__restrict a = acc.data();
+    std::fill(a, a + n, 0u);
     for (int t = rows.first[ry]; t < rows.first[ry + 1]; ++t) {
         const uint32_t wgt = uint32_t(rows.weight[std::size_t(t)]);
-        const uint8_t *s = reinterpret_cast<const uint8_t *>(rowAt(rows.index[std::size_t(t)]) + filter.cMin);
-        uint32_t *a = acc.data();
-        for (int c = 0; c < filter.span * 4; ++c)
+        const uint8_t *__restrict s = reinterpret_cast<const uint8_t *>(rowAt(rows.index[std::size_t(t)]) + filter.cMin);
+        for (std::size_t c = 0; c < n; ++c)
             a[c] += wgt * s[c];
     }
-    for (auto &a : acc)
-        a = (a + 32) >> 6;
+    for (std::size_t c = 0; c < n; ++c)
+        a[c] = (a[c] + 32) >> 6;
     switch (filter.dense.perPixel) {
     case 1: FilterRow<1>(d, x0, x1, acc.data(), filter.dense, op); break;
     case 2: FilterRow<2>(d, x0, x1, acc.data(), filter.dense, op); break;
@@ -408,14 +411,38 @@ bool StretchBlt(Bitmap &dst, int dx, int dy, int dw, int dh, const Bitmap &src, 
 struct StreamingHalftone::State {
     AxisTaps rows;
     ColumnFilter filter;
-    std::vector<int> lastRow;  // per destination row: the last source row it needs
-    std::vector<Pixel> ring;   // the source rows still needed, row i at slot i % ringRows
+    // Per destination row: the first and the last source row it needs.
+    std::vector<int> firstRow;
+    std::vector<int> lastRow;
+    std::vector<Pixel> ring;  // the source rows still needed, row i at slot i % ringRows
     int ringRows = 1;
     int sourceWidth = 0;
-    int received = 0;
-    int nextRow = 0;
     std::vector<uint32_t> acc;
+
+    // Rows given and destination rows finished. With a worker filtering
+    // beside the decoder each side waits on the other's counter, and wakes
+    // it only when it sleeps (a flag it raises first), so that passing rows
+    // costs no system call while both keep up.
+    std::atomic<int> received = 0;
+    std::atomic<int> nextRow = 0;
+    std::atomic<bool> workerSleeps = false;
+    std::atomic<bool> decoderSleeps = false;
+    std::atomic<bool> stop = false;
+    std::thread worker;
+
+    Pixel *Slot(int row) { return ring.data() + std::size_t(row % ringRows) * std::size_t(sourceWidth); }
 };
+
+namespace {
+
+// Destination rows of at least this many pixels in all are filtered on a
+// second core while the decoder makes the next source rows.
+constexpr int64_t kStreamingWorkerPixels = int64_t(1) << 20;
+// Source rows the ring holds beyond what one destination row needs, so that
+// the decoder seldom waits for the worker.
+constexpr int kWorkerSlackRows = 16;
+
+}  // namespace
 
 StreamingHalftone::StreamingHalftone(Bitmap &dst, int sourceWidth, int sourceHeight)
     : StreamingHalftone(dst, QRect(0, 0, dst.Width(), dst.Height()), sourceWidth, sourceHeight)
@@ -440,6 +467,7 @@ StreamingHalftone::StreamingHalftone(Bitmap &dst, const QRect &target, int sourc
     state->rows = BuildTaps(0, height, height, false, 0, sourceHeight, sourceHeight, true);
     state->filter = MakeColumnFilter(cols);
     const AxisTaps &rows = state->rows;
+    state->firstRow.resize(std::size_t(height));
     state->lastRow.resize(std::size_t(height));
     for (std::size_t y = 0; y < state->lastRow.size(); ++y) {
         int lo = INT32_MAX, hi = -1;
@@ -447,45 +475,141 @@ StreamingHalftone::StreamingHalftone(Bitmap &dst, const QRect &target, int sourc
             lo = std::min(lo, rows.index[std::size_t(t)]);
             hi = std::max(hi, rows.index[std::size_t(t)]);
         }
+        // Later destination rows never need earlier source rows.
+        state->firstRow[y] = y > 0 ? std::max(lo, state->firstRow[y - 1]) : lo;
         state->lastRow[y] = hi;
         state->ringRows = std::max(state->ringRows, hi - lo + 1);
     }
+    const bool threaded = int64_t(width) * height >= kStreamingWorkerPixels && std::thread::hardware_concurrency() > 1;
+    if (threaded)
+        state->ringRows = std::min(sourceHeight, state->ringRows + kWorkerSlackRows);
     state->ring.resize(std::size_t(state->ringRows) * std::size_t(sourceWidth));
     state->acc.resize(std::size_t(state->filter.span) * 4);
     dst_.Detach();
     state_ = std::move(state);
+    if (threaded)
+        state_->worker = std::thread([this] { FilterRowsAsTheyCome(); });
 }
 
-StreamingHalftone::~StreamingHalftone() = default;
+StreamingHalftone::~StreamingHalftone()
+{
+    if (!state_ || !state_->worker.joinable())
+        return;
+    // The rows the source rows given allow are finished; then the worker,
+    // which may wait for rows that never come, is told to stop.
+    Done();
+    State &s = *state_;
+    s.stop.store(true);
+    s.received.fetch_add(1);
+    s.received.notify_all();
+    s.worker.join();
+}
+
+void StreamingHalftone::FilterRow(int y)
+{
+    State &s = *state_;
+    const auto copy = [](Pixel, Pixel source) { return source; };
+    FilterDestinationRow(dst_.Row(target_.y() + y) + target_.x(), 0, target_.width(), std::size_t(y), s.rows,
+                         [&s](int i) { return s.Slot(i); }, s.filter, s.acc, copy);
+}
+
+namespace {
+
+// Waits until ready() holds, sleeping on counter (which the other side
+// changes, and wakes it through when sleeps is raised).
+template <typename Ready>
+void WaitFor(std::atomic<int> &counter, std::atomic<bool> &sleeps, Ready ready)
+{
+    // The other side usually moves on within microseconds: a short spin
+    // first spares the sleep and the wake-up.
+    for (int spin = 0; spin < 4000 && !ready(); ++spin) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    while (!ready()) {
+        const int seen = counter.load();
+        sleeps.store(true);
+        if (!ready() && counter.load() == seen)
+            counter.wait(seen);
+        sleeps.store(false);
+    }
+}
+
+// Moves the counter on and wakes the other side when it sleeps.
+void Advance(std::atomic<int> &counter, std::atomic<bool> &sleeps, int value)
+{
+    counter.store(value);
+    if (sleeps.load())
+        counter.notify_one();
+}
+
+}  // namespace
+
+void StreamingHalftone::FilterRowsAsTheyCome()
+{
+    State &s = *state_;
+    for (int y = 0; y < target_.height(); ++y) {
+        const int needs = s.lastRow[std::size_t(y)];
+        WaitFor(s.received, s.workerSleeps, [&] { return s.stop.load() || s.received.load() > needs; });
+        if (s.stop.load())
+            return;
+        // The rows it reads have arrived, and the decoder does not overwrite
+        // them before nextRow has moved past every row that needs them.
+        FilterRow(y);
+        Advance(s.nextRow, s.decoderSleeps, y + 1);
+    }
+}
 
 Pixel *StreamingHalftone::NextRow()
 {
     if (!state_)
         return nullptr;
     State &s = *state_;
-    return s.ring.data() + std::size_t(s.received % s.ringRows) * std::size_t(s.sourceWidth);
+    const int row = s.received.load();
+    if (s.worker.joinable()) {
+        // The slot's earlier row must be of no more use to the worker.
+        const int height = target_.height();
+        WaitFor(s.nextRow, s.decoderSleeps, [&] {
+            const int next = s.nextRow.load();
+            return next >= height || row - s.ringRows < s.firstRow[std::size_t(next)];
+        });
+    }
+    return s.Slot(row);
 }
 
 void StreamingHalftone::RowDone()
 {
-    if (!state_ || state_->lastRow.empty())
+    if (!state_)
         return;
     State &s = *state_;
-    const int arrived = s.received++;
-    const auto rowAt = [&s](int i) {
-        return s.ring.data() + std::size_t(i % s.ringRows) * std::size_t(s.sourceWidth);
-    };
-    const auto copy = [](Pixel, Pixel source) { return source; };
-    while (s.nextRow < target_.height() && s.lastRow[std::size_t(s.nextRow)] <= arrived) {
-        FilterDestinationRow(dst_.Row(target_.y() + s.nextRow) + target_.x(), 0, target_.width(),
-                             std::size_t(s.nextRow), s.rows, rowAt, s.filter, s.acc, copy);
-        ++s.nextRow;
+    const int arrived = s.received.load();
+    if (s.worker.joinable()) {
+        Advance(s.received, s.workerSleeps, arrived + 1);
+        return;
     }
+    s.received.store(arrived + 1);
+    int next = s.nextRow.load();
+    while (next < target_.height() && s.lastRow[std::size_t(next)] <= arrived)
+        FilterRow(next++);
+    s.nextRow.store(next);
 }
 
-bool StreamingHalftone::Done() const
+bool StreamingHalftone::Done()
 {
-    return !state_ || state_->nextRow >= target_.height();
+    if (!state_)
+        return true;
+    State &s = *state_;
+    const int height = target_.height();
+    if (s.worker.joinable() && !s.stop.load()) {
+        // Every destination row the rows given so far allow is finished first.
+        const int received = s.received.load();
+        WaitFor(s.nextRow, s.decoderSleeps, [&] {
+            const int next = s.nextRow.load();
+            return next >= height || s.lastRow[std::size_t(next)] >= received;
+        });
+    }
+    return s.nextRow.load() >= height;
 }
 
 // ---------------------------------------------------------------------------

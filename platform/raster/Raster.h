@@ -86,11 +86,16 @@ public:
 
     Pixel *NextRow();
     void RowDone();
-    // True once every destination row is finished.
-    bool Done() const;
+    // True once every destination row is finished. Destination rows of a
+    // large target are filtered on a second core as their source rows come;
+    // this waits until every row the source rows given so far allow is in
+    // dst, and dst must not be touched before it (or the destructor) ran.
+    bool Done();
 
 private:
     struct State;
+    void FilterRow(int y);
+    void FilterRowsAsTheyCome();
     Bitmap &dst_;
     QRect target_;
     std::unique_ptr<State> state_;

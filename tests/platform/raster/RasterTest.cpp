@@ -288,6 +288,45 @@ TEST(StreamingHalftone, GivesTheSamePixelsAsStretchingTheWholePicture)
     EXPECT_EQ(empty.NextRow(), nullptr);
 }
 
+TEST(StreamingHalftone, LargeTargetsAndBlocksOfALargerBitmapGetTheSamePixels)
+{
+    // More than a million destination pixels: filtered on a second core as
+    // the rows come, still the pixels of the whole stretch. Into a block of
+    // a larger bitmap: the block only, the rest left as it was.
+    Bitmap picture(1500, 1100);
+    uint32_t seed = 99;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            picture.Set(x, y, seed | 0xFF000000u);
+        }
+    const QRect block(7, 5, 1100, 960);
+    Bitmap whole(1120, 970);
+    whole.Fill(0xFF102030u);
+    ASSERT_TRUE(StretchBlt(whole, block.x(), block.y(), block.width(), block.height(), picture, 0, 0, 1500, 1100,
+                           StretchMode::Halftone));
+    Bitmap streamed(1120, 970);
+    streamed.Fill(0xFF102030u);
+    {
+        StreamingHalftone stream(streamed, block, 1500, 1100);
+        for (int y = 0; y < picture.Height(); ++y) {
+            std::copy_n(picture.Row(y), picture.Width(), stream.NextRow());
+            stream.RowDone();
+        }
+        EXPECT_TRUE(stream.Done());
+    }
+    EXPECT_TRUE(streamed == whole);
+
+    // A decode that stops half way leaves without waiting for rows that never come.
+    Bitmap partial(1100, 960);
+    StreamingHalftone stopped(partial, 1500, 1100);
+    for (int y = 0; y < 500; ++y) {
+        std::copy_n(picture.Row(y), picture.Width(), stopped.NextRow());
+        stopped.RowDone();
+    }
+    EXPECT_FALSE(stopped.Done());
+}
+
 TEST(StretchBlt, SameSizeInEveryModeIsABlockTransfer)
 {
     Bitmap picture(37, 23);
