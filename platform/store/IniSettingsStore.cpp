@@ -158,20 +158,30 @@ QString IniSettingsStore::GetSetting(const QString &application, const QString &
 bool IniSettingsStore::SaveSetting(const QString &application, const QString &section, const QString &key,
                                    const QString &value)
 {
-    return Modify(application, section, key, value, Change::Set);
+    return Modify(application, section, {{key, value, Change::Set}});
+}
+
+bool IniSettingsStore::SaveSettings(const QString &application, const QString &section,
+                                    const std::vector<std::pair<QString, QString>> &values)
+{
+    std::vector<Edit> edits;
+    edits.reserve(values.size());
+    for (const auto &[key, value] : values)
+        edits.push_back({key, value, Change::Set});
+    return Modify(application, section, edits);
 }
 
 bool IniSettingsStore::DeleteSetting(const QString &application, const QString &section, const QString &key)
 {
-    return Modify(application, section, key, QString(), Change::Remove);
+    return Modify(application, section, {{key, QString(), Change::Remove}});
 }
 
-bool IniSettingsStore::Modify(const QString &application, const QString &section, const QString &key,
-                              const QString &value, Change change)
+bool IniSettingsStore::Modify(const QString &application, const QString &section, const std::vector<Edit> &edits)
 {
     lastError_.clear();
     const QString path = FilePath(application);
-    if (path.isEmpty() || section.isEmpty() || key.isEmpty()) {
+    const bool unnamedKey = std::any_of(edits.begin(), edits.end(), [](const Edit &edit) { return edit.key.isEmpty(); });
+    if (path.isEmpty() || section.isEmpty() || unnamedKey) {
         lastError_ = QStringLiteral("the application, section and key must have names");
         return false;
     }
@@ -205,13 +215,15 @@ bool IniSettingsStore::Modify(const QString &application, const QString &section
     IniDocument &document = snapshot->document;
 
     bool changed = false;
-    if (change == Change::Set) {
-        if (document.Value(section, key) != value) {
-            document.SetValue(section, key, value);
-            changed = true;
+    for (const Edit &edit : edits) {
+        if (edit.change == Change::Set) {
+            if (document.Value(section, edit.key) != edit.value) {
+                document.SetValue(section, edit.key, edit.value);
+                changed = true;
+            }
+        } else {
+            changed = document.Remove(section, edit.key) || changed;
         }
-    } else {
-        changed = document.Remove(section, key);
     }
 
     if (changed) {

@@ -37,6 +37,9 @@ public:
                        const QString &defaultValue = QString()) const override;
     bool SaveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
+    // All of them in one replacement of the file.
+    bool SaveSettings(const QString &application, const QString &section,
+                      const std::vector<std::pair<QString, QString>> &values) override;
     // True when the key is absent afterwards (also when it never existed).
     bool DeleteSetting(const QString &application, const QString &section, const QString &key) override;
 
@@ -55,8 +58,12 @@ private:
     enum class Change { Set, Remove };
 
     const IniDocument *Current(const QString &path) const;
-    bool Modify(const QString &application, const QString &section, const QString &key, const QString &value,
-                Change change);
+    struct Edit {
+        QString key;
+        QString value;
+        Change change = Change::Set;
+    };
+    bool Modify(const QString &application, const QString &section, const std::vector<Edit> &edits);
 
     QString configFolder_;
     QString lastError_;

@@ -143,22 +143,21 @@ LoadSettingsOutcome LoadSettings(ChangerState &state, const SettingsStore &store
 bool SaveSettings(const ChangerState &state, SettingsStore &store)
 {
     using Keys = WallpaperKeys;
-    bool ok = true;
-    auto save = [&](const QString &key, const QString &value) {
-        ok = store.SaveSetting(kApplicationName, Keys::kSection, key, value) && ok;
-    };
-    save(Keys::kStartup, PaddedNumberText(state.StartupState));
-    save(Keys::kTime, state.ScheduleKind);
-    save(Keys::kCurrent, PaddedNumberText(state.CurrentOrder));
-    save(Keys::kFolder, state.PictureFolder);
-    save(Keys::kInterval2, PaddedNumberText(state.HourInterval));
-    save(Keys::kInterval3, PaddedNumberText(state.ChangeWeekday));
-    save(Keys::kDate, state.NextChangeDate);
-    save(Keys::kSound, PaddedNumberText(state.PlaySoundOnChange));
-    save(Keys::kColor, PaddedNumberText(state.DefaultBackColor));
-    save(Keys::kActiveDesktop, PaddedNumberText(state.NoActiveDesktop));
-    save(Keys::kJpg, PaddedNumberText(JpegSettingFromQuality(state.JpegQuality)));
-    return ok;
+    // One write of the file for all of them.
+    return store.SaveSettings(kApplicationName, Keys::kSection,
+                              {
+                                  {Keys::kStartup, PaddedNumberText(state.StartupState)},
+                                  {Keys::kTime, state.ScheduleKind},
+                                  {Keys::kCurrent, PaddedNumberText(state.CurrentOrder)},
+                                  {Keys::kFolder, state.PictureFolder},
+                                  {Keys::kInterval2, PaddedNumberText(state.HourInterval)},
+                                  {Keys::kInterval3, PaddedNumberText(state.ChangeWeekday)},
+                                  {Keys::kDate, state.NextChangeDate},
+                                  {Keys::kSound, PaddedNumberText(state.PlaySoundOnChange)},
+                                  {Keys::kColor, PaddedNumberText(state.DefaultBackColor)},
+                                  {Keys::kActiveDesktop, PaddedNumberText(state.NoActiveDesktop)},
+                                  {Keys::kJpg, PaddedNumberText(JpegSettingFromQuality(state.JpegQuality))},
+                              });
 }
 
 }  // namespace pellimore

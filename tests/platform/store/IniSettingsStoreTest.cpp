@@ -120,6 +120,31 @@ TEST_F(IniSettingsStoreTest, DeleteRemovesOnlyThatKey)
     EXPECT_EQ(ReadAll(file_), QByteArray("[Wallpaper]\nB=2\n"));
 }
 
+TEST_F(IniSettingsStoreTest, SeveralValuesAreWrittenTogetherOrNotAtAll)
+{
+    ASSERT_TRUE(store_.SaveSetting(kApp, kSection, "B", "old"));
+    ASSERT_TRUE(store_.SaveSettings(kApp, kSection, {{"A", "1"}, {"B", "2"}, {"C", " 3"}}));
+    EXPECT_EQ(ReadAll(file_), QByteArray("[Wallpaper]\nB=2\nA=1\nC=\" 3\"\n"));
+    EXPECT_EQ(IniSettingsStore(config_).GetSetting(kApp, kSection, "C"), " 3");
+    EXPECT_TRUE(TemporaryFilesBeside(file_).isEmpty());
+
+    // Unchanged values leave the file as it is; a key without a name refuses
+    // the whole write.
+    const QByteArray written = ReadAll(file_);
+    const struct stat unchanged = [&] {
+        struct stat info {};
+        ::stat(QFile::encodeName(file_).constData(), &info);
+        return info;
+    }();
+    ASSERT_TRUE(store_.SaveSettings(kApp, kSection, {{"A", "1"}, {"B", "2"}}));
+    struct stat after {};
+    ::stat(QFile::encodeName(file_).constData(), &after);
+    EXPECT_EQ(after.st_ino, unchanged.st_ino) << "the file was replaced although nothing changed";
+    EXPECT_FALSE(store_.SaveSettings(kApp, kSection, {{"A", "9"}, {"", "x"}}));
+    EXPECT_FALSE(store_.LastError().isEmpty());
+    EXPECT_EQ(ReadAll(file_), written);
+}
+
 TEST_F(IniSettingsStoreTest, TwoStoresOnOneFileSeeEachOthersWrites)
 {
     IniSettingsStore other(config_);
