@@ -1,5 +1,7 @@
 #include "platform/imageio/JpegDecode.h"
 
+#include <algorithm>
+
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
@@ -188,7 +190,18 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     if (!onCanvas.IsNull() && onCanvas.picture.size() == shown &&
         QRect(QPoint(0, 0), onCanvas.size).contains(onCanvas.picture)) {
         bitmap = Bitmap(onCanvas.size.width(), onCanvas.size.height(), 24);
-        bitmap.Fill(onCanvas.fill);
+        // Only the margin takes the colour: the block is written by the
+        // halftone, so its fresh pages are touched once, by the filter.
+        const QRect &block = onCanvas.picture;
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            Pixel *row = bitmap.Row(y);
+            if (y < block.top() || y > block.bottom()) {
+                std::fill_n(row, bitmap.Width(), onCanvas.fill);
+            } else {
+                std::fill_n(row, block.left(), onCanvas.fill);
+                std::fill(row + block.right() + 1, row + bitmap.Width(), onCanvas.fill);
+            }
+        }
         halftone.emplace(bitmap, onCanvas.picture, int(info.output_width), int(info.output_height));
         result.onCanvas = true;
     } else if (stream) {
@@ -211,6 +224,8 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
             halftone->RowDone();
     }
     jpeg_finish_decompress(&info);
+    // The last destination rows may still be filtered beside us.
+    halftone.reset();
     if (d.errors.damaged) {
         result.error =
             QStringLiteral("The JPEG picture is truncated or damaged: %1").arg(QString::fromLocal8Bit(d.errors.damage));

@@ -147,7 +147,7 @@ Bitmap PictureViewModel::SourcePicture() const
 }
 
 void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &source, PictureSurface &effect,
-                                      PictureSurface &thumbnail)
+                                      PictureSurface &thumbnail, bool drawThumbnail)
 {
     if (state_.DesktopWidth <= 0 || state_.DesktopHeight <= 0)
         MeasureDesktop();
@@ -208,7 +208,8 @@ void PictureViewModel::AnalysePicture(AnalysisWindow window, PictureSurface &sou
             shown = &effect;
         }
     }
-    DrawThumbnail(*shown, effect, thumbnail);
+    if (drawThumbnail)
+        DrawThumbnail(*shown, effect, thumbnail);
 }
 
 void PictureViewModel::DrawThumbnail(const PictureSurface &source, PictureSurface &effect, PictureSurface &thumbnail,

@@ -83,9 +83,11 @@ public:
     // Classifies a window's picture (source, at full size) against the
     // desktop and draws its thumbnail; effect is the window's scaled preview.
     void AnalysePicture(AnalysisWindow window, PictureSurface &source, PictureSurface &effect,
-                        PictureSurface &thumbnail);
+                        PictureSurface &thumbnail, bool drawThumbnail = true);
     // The main window's analysis of its own picture into its own thumbnail.
     void AnalysePicture() { AnalysePicture(AnalysisWindow::Main, picSource_, picEffect_, picThumb_); }
+    // The same for a change no window shows: the thumbnail is not drawn.
+    void AnalysePictureUnseen() { AnalysePicture(AnalysisWindow::Main, picSource_, picEffect_, picThumb_, false); }
     const PictureAnalysis &Analysis() const { return analysis_; }
     // Draws source into thumbnail, scaled as the desktop would show it; the
     // scaled picture is left in effect.

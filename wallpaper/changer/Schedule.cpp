@@ -231,7 +231,12 @@ bool Schedule::ChangeToNextPicture()
         Fail(fileName, error);
         return false;
     }
-    view_.AnalysePicture();
+    // With no window to show it (WallPaper --next), the thumbnail would be
+    // drawn only to be cleared when the change ends.
+    if (listener_)
+        view_.AnalysePicture();
+    else
+        view_.AnalysePictureUnseen();
     view_.GifFlags().gifNeedsBackground = false;
     view_.EndAnimatedPreview();
     if (const PictureRecord *current = view_.CurrentEntry();
