@@ -34,6 +34,10 @@ public:
     virtual std::optional<QSize> PrimaryScreenSize() const { return std::nullopt; }
     // True when the desktop forgets the wallpaper when the session ends.
     virtual bool ForgetsWallpaperAtLogout() const { return false; }
+    // A wallpaper is about to be applied (coming) or no longer (what was
+    // prepared for it is let go): a backend may start slow work of its own
+    // meanwhile, such as the X server's allocation of the screen's pixmap.
+    virtual void ExpectWallpaper(bool coming) { (void)coming; }
 };
 
 // "#rrggbb" of a colour.

@@ -57,6 +57,9 @@ public:
     // True when the desktop forgets its wallpaper when the session ends (a
     // plain X server), so the program shows it again at log-in.
     virtual bool ForgetsWallpaperAtLogout() const { return false; }
+    // A wallpaper is about to be set (coming), while the picture is still
+    // being made, or no longer; the desktop may prepare for it meanwhile.
+    virtual void ExpectWallpaper(bool coming) { (void)coming; }
 };
 
 // The animated desktop: a second way to show a wallpaper, which can show an

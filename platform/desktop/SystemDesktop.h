@@ -32,6 +32,7 @@ public:
     DesktopResult SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels) override;
     QString BackendName() const override { return backend_->Name(); }
     bool ForgetsWallpaperAtLogout() const override { return backend_->ForgetsWallpaperAtLogout(); }
+    void ExpectWallpaper(bool coming) override { backend_->ExpectWallpaper(coming); }
 
     // The program's cache folder for fresh copies
     // ($XDG_CACHE_HOME/wallpaper-pellimore).

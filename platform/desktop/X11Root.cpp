@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "platform/desktop/XcbReply.h"
 
@@ -155,10 +156,53 @@ bool Upload(const Connection &x, xcb_pixmap_t pixmap, const PixmapUpload &upload
     return ok;
 }
 
-// The root background of the screen's size, its pixels sent by upload.
-DesktopResult SetRootBackground(const QString &display, QSize size, const PixmapUpload &upload)
+}  // namespace
+
+class RootPixmapReservation {
+public:
+    explicit RootPixmapReservation(const QString &display) : x(display), name(display) {}
+    Connection x;
+    QString name;
+    QSize size;
+    xcb_pixmap_t pixmap = XCB_NONE;
+    xcb_void_cookie_t created{};
+};
+
+void RootPixmapReservationDeleter::operator()(RootPixmapReservation *reservation) const
 {
-    Connection x(display);
+    // Disconnecting frees the pixmap with the rest of the connection's resources.
+    delete reservation;
+}
+
+ReservedRootPixmap ReserveRootPixmap(const QString &display)
+{
+    ReservedRootPixmap reserved(new RootPixmapReservation(display));
+    RootPixmapReservation &r = *reserved;
+    if (!r.x.Ok())
+        return {};
+    xcb_connection_t *c = r.x.Get();
+    const xcb_screen_t *screen = r.x.Screen();
+    r.size = QSize(screen->width_in_pixels, screen->height_in_pixels);
+    r.pixmap = xcb_generate_id(c);
+    r.created = xcb_create_pixmap_checked(c, screen->root_depth, r.pixmap, screen->root, uint16_t(r.size.width()),
+                                          uint16_t(r.size.height()));
+    xcb_flush(c);
+    return reserved;
+}
+
+namespace {
+
+// The root background of the screen's size, its pixels sent by upload; on
+// the reservation's connection and pixmap when it matches.
+DesktopResult SetRootBackground(const QString &display, QSize size, const PixmapUpload &upload,
+                                ReservedRootPixmap reserved = {})
+{
+    if (reserved && (reserved->name != display || reserved->size != size || !reserved->x.Ok()))
+        reserved.reset();
+    std::optional<Connection> own;
+    if (!reserved)
+        own.emplace(display);
+    const Connection &x = reserved ? reserved->x : *own;
     if (!x.Ok())
         return DesktopResult::Failure(QStringLiteral("cannot open the X display \"%1\"").arg(DisplayName(display)));
     xcb_connection_t *c = x.Get();
@@ -170,9 +214,12 @@ DesktopResult SetRootBackground(const QString &display, QSize size, const Pixmap
         return DesktopResult::Failure(
             QStringLiteral("the X screen's pixel format (depth %1) is not supported").arg(screen->root_depth));
 
-    const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    if (XcbRequestFailed(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root,
-                                                      uint16_t(size.width()), uint16_t(size.height()))))
+    const xcb_pixmap_t pixmap = reserved ? reserved->pixmap : xcb_generate_id(c);
+    const xcb_void_cookie_t created =
+        reserved ? reserved->created
+                 : xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root, uint16_t(size.width()),
+                                             uint16_t(size.height()));
+    if (XcbRequestFailed(c, created))
         return DesktopResult::Failure(QStringLiteral("the X server could not make a pixmap of the screen's size"));
     if (!Upload(x, pixmap, upload, swapBytes)) {
         xcb_free_pixmap(c, pixmap);
@@ -235,7 +282,8 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image)
                                       bool swapBytes) { return PutImageInStrips(c, pixmap, gc, depth, image, swapBytes); });
 }
 
-DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint)
+DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint,
+                           ReservedRootPixmap reserved)
 {
     const auto upload = [&](xcb_connection_t *c, xcb_pixmap_t pixmap, xcb_gcontext_t gc, uint8_t depth,
                             bool swapBytes) {
@@ -252,7 +300,7 @@ DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPa
         }
         return true;
     };
-    return SetRootBackground(display, size, upload);
+    return SetRootBackground(display, size, upload, std::move(reserved));
 }
 
 std::optional<Bitmap> ReadRootPixmap(const QString &display)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -46,9 +47,22 @@ DesktopResult SetRootImage(const QString &display, const Bitmap &image);
 // has the screen's width.
 using RootStripPainter = std::function<void(Bitmap &strip, int y)>;
 
+// A connection to an X display on which a pixmap of the screen's size was
+// asked for ahead, so that the server allocates it while the picture is
+// made; closing it frees the pixmap unless SetRootImage took it.
+class RootPixmapReservation;
+struct RootPixmapReservationDeleter {
+    void operator()(RootPixmapReservation *reservation) const;
+};
+using ReservedRootPixmap = std::unique_ptr<RootPixmapReservation, RootPixmapReservationDeleter>;
+// Null when there is no X display.
+ReservedRootPixmap ReserveRootPixmap(const QString &display);
+
 // As above for an image drawn a strip of rows at a time, so that the whole
-// screen is never held in this process.
-DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint);
+// screen is never held in this process. A reservation of the same display
+// and size is used instead of a new connection and pixmap.
+DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPainter &paint,
+                           ReservedRootPixmap reserved = {});
 
 // The root picture an X display shows: the pixmap published in
 // _XROOTPMAP_ID, read back; nothing when there is none.

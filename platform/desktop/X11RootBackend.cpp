@@ -22,12 +22,20 @@ DesktopResult X11RootBackend::Apply(const WallpaperSettings &settings)
                 QStringLiteral("plain X11 desktop: cannot read %1: %2").arg(settings.path, loaded.error));
     }
     const Bitmap &picture = settings.pixels ? *settings.pixels : loaded.bitmap;
-    const DesktopResult result = SetRootImage(display_, screen->size, [&](Bitmap &strip, int y) {
-        ComposeRootStrip(strip, y, screen->size, screen->monitors, picture, settings.style, settings.color);
-    });
+    const DesktopResult result = SetRootImage(
+        display_, screen->size,
+        [&](Bitmap &strip, int y) {
+            ComposeRootStrip(strip, y, screen->size, screen->monitors, picture, settings.style, settings.color);
+        },
+        std::move(reserved_));
     if (!result.Ok())
         return DesktopResult::Failure(QStringLiteral("plain X11 desktop: ") + result.error);
     return result;
+}
+
+void X11RootBackend::ExpectWallpaper(bool coming)
+{
+    reserved_ = coming ? ReserveRootPixmap(display_) : ReservedRootPixmap();
 }
 
 std::optional<QSize> X11RootBackend::PrimaryScreenSize() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/desktop/DesktopBackend.h"
+#include "platform/desktop/X11Root.h"
 
 namespace pellimore {
 
@@ -15,9 +16,13 @@ public:
     DesktopResult Apply(const WallpaperSettings &settings) override;
     std::optional<QSize> PrimaryScreenSize() const override;
     bool ForgetsWallpaperAtLogout() const override { return true; }
+    // The screen's pixmap is asked for ahead, so that the X server allocates
+    // it while the picture is made.
+    void ExpectWallpaper(bool coming) override;
 
 private:
     QString display_;
+    ReservedRootPixmap reserved_;
 };
 
 }  // namespace pellimore

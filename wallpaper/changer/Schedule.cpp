@@ -1,6 +1,7 @@
 #include "wallpaper/changer/Schedule.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -204,6 +205,11 @@ bool Schedule::ChangeToNextPicture()
         return false;
     }
     AdvancePlayOrder();
+    // The desktop prepares while the picture is loaded and fitted; whatever
+    // it prepared is let go when the change ends, used or not.
+    if (InstallMethodFromSetting(state_.NoActiveDesktop) == InstallMethod::Direct)
+        installer_.ExpectWallpaper(true);
+    const auto prepared = qScopeGuard([this] { installer_.ExpectWallpaper(false); });
     state_.CurrentIndex = library_.IndexOfOrder(state_.CurrentOrder);
     state_.SelectedIndex = state_.CurrentIndex - 1;
     const PictureRecord *entry = view_.CurrentEntry();

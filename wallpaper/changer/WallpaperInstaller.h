@@ -70,6 +70,9 @@ public:
 
     // True when the last failure to install has been told to the user.
     bool FailureShown() const { return failureShown_; }
+    // A wallpaper is about to be installed by the direct method (coming), or
+    // no longer: the desktop may prepare for it while the picture is made.
+    void ExpectWallpaper(bool coming) { desktop_.ExpectWallpaper(coming); }
     void ForgetFailure() { failureShown_ = false; }
 
     // The style the desktop values describe ("TileWallpaper",

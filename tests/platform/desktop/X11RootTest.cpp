@@ -83,6 +83,46 @@ TEST(X11Root, PublishesTheImageAndFreesThePreviousPixmapOnce)
     EXPECT_EQ(ReadRootPixmap(TestDisplay())->At(100, 100), MakePixel(1, 2, 3));
 }
 
+TEST(X11Root, APixmapAskedForAheadBecomesTheRootOrIsLetGo)
+{
+    REQUIRE_X();
+    const std::optional<X11ScreenInfo> screen = ReadX11Screen(TestDisplay());
+    ASSERT_TRUE(screen.has_value());
+    const QSize size = screen->size;
+    const auto paint = [](Pixel colour) {
+        return [colour](Bitmap &strip, int y) {
+            strip.Fill(colour);
+            if (y == 0)
+                strip.Set(5, 0, MakePixel(0, 255, 0));
+        };
+    };
+
+    // Taken: the strips land in the pixmap asked for ahead, which is published.
+    ASSERT_TRUE(SetRootImage(TestDisplay(), size, paint(MakePixel(40, 50, 60))).Ok());
+    const uint32_t before = PublishedPixmap(TestDisplay(), "_XROOTPMAP_ID");
+    ASSERT_TRUE(SetRootImage(TestDisplay(), size, paint(MakePixel(70, 80, 90)), ReserveRootPixmap(TestDisplay())).Ok());
+    const uint32_t reserved = PublishedPixmap(TestDisplay(), "_XROOTPMAP_ID");
+    EXPECT_NE(reserved, before);
+    EXPECT_FALSE(DrawableExists(TestDisplay(), before));
+    std::optional<Bitmap> root = ReadRootPixmap(TestDisplay());
+    ASSERT_TRUE(root.has_value());
+    EXPECT_EQ(root->At(5, 0), MakePixel(0, 255, 0));
+    EXPECT_EQ(root->At(size.width() - 1, size.height() - 1), MakePixel(70, 80, 90));
+
+    // Let go unused: nothing changes on the server and nothing is left behind.
+    {
+        ReservedRootPixmap unused = ReserveRootPixmap(TestDisplay());
+        ASSERT_TRUE(unused);
+    }
+    EXPECT_EQ(PublishedPixmap(TestDisplay(), "_XROOTPMAP_ID"), reserved);
+    EXPECT_TRUE(DrawableExists(TestDisplay(), reserved));
+
+    // One of another display is not used; the image is still set.
+    ASSERT_TRUE(SetRootImage(TestDisplay(), size, paint(MakePixel(1, 1, 1)), ReserveRootPixmap(QStringLiteral(":12345")))
+                    .Ok());
+    EXPECT_EQ(ReadRootPixmap(TestDisplay())->At(9, 9), MakePixel(1, 1, 1));
+}
+
 TEST(X11Root, RefusesAnImageOfTheWrongSize)
 {
     REQUIRE_X();
