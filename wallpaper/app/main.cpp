@@ -4,6 +4,8 @@
 #include <QSystemTrayIcon>
 #include <QTextStream>
 
+#include <memory>
+
 #include "platform/ProgramNames.h"
 #include "platform/tray/QtNotificationArea.h"
 #include "wallpaper/app/RealServices.h"
@@ -12,23 +14,39 @@
 
 using namespace pellimore;
 
+namespace {
+
+// `WallPaper --next`: exit status 0 when the wallpaper was applied.
+int RunNextOnce()
+{
+    RealServices services(true);
+    WallpaperApp wallpaper(services.ForApp());
+    const NextOnceResult result = wallpaper.RunNextOnce();
+    if (result.exitCode != 0)
+        QTextStream(stderr) << "WallPaper: " << result.reason << "\n";
+    return result.exitCode;
+}
+
+}  // namespace
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    auto *application = new QApplication(argc, argv);
+    QApplication &app = *application;
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = app.arguments().mid(1);
-    const bool nextOnly = arguments.contains(QStringLiteral("--next"));
-
-    RealServices services(nextOnly);
-    WallpaperApp wallpaper(services.ForApp());
-    if (nextOnly) {
-        // `WallPaper --next`: exit status 0 when the wallpaper was applied.
-        const NextOnceResult result = wallpaper.RunNextOnce();
-        if (result.exitCode != 0)
-            QTextStream(stderr) << "WallPaper: " << result.reason << "\n";
-        return result.exitCode;
+    if (arguments.contains(QStringLiteral("--next"))) {
+        // Everything of ours is closed when RunNextOnce returns. The
+        // application object is left to the end of the process: destroying
+        // it would load the whole font configuration (which the change never
+        // used) only to free it again, some 10 ms.
+        return RunNextOnce();
     }
+    const std::unique_ptr<QApplication> owner(application);
+
+    RealServices services(false);
+    WallpaperApp wallpaper(services.ForApp());
     QtNotificationArea notificationArea;
     frmWallpaper window(wallpaper, notificationArea);
     QObject::connect(&notificationArea, &QtNotificationArea::HostChosen, &window, [&window](auto host) {
