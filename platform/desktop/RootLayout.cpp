@@ -68,7 +68,6 @@ Bitmap ComposeRootImage(QSize screen, const std::vector<QRect> &monitors, const 
 void ComposeRootStrip(Bitmap &strip, int y, QSize screen, const std::vector<QRect> &monitors, const Bitmap &picture,
                       WallpaperStyle style, ColorRef color)
 {
-    strip.Fill(PixelFromColorRef(color));
     std::vector<QRect> areas;
     const QRect bounds(QPoint(0, 0), screen);
     for (const QRect &monitor : monitors) {
@@ -79,6 +78,7 @@ void ComposeRootStrip(Bitmap &strip, int y, QSize screen, const std::vector<QRec
     if (areas.empty())
         areas.push_back(bounds);
     const QRect rows(0, y, strip.Width(), strip.Height());
+    std::vector<Placement> placements;
     for (const QRect &area : areas) {
         if (!area.intersects(rows))
             continue;
@@ -89,8 +89,16 @@ void ComposeRootStrip(Bitmap &strip, int y, QSize screen, const std::vector<QRec
             band = QRect(area.left(), top, area.width(), std::min(area.bottom(), rows.bottom()) - top + 1);
         }
         for (const Placement &placement : PlaceOnMonitor(QSize(picture.Width(), picture.Height()), band, style))
-            Draw(strip, y, picture, placement);
+            placements.push_back(placement);
     }
+    // The colour shows only where no picture covers the strip.
+    const bool covered = std::any_of(placements.begin(), placements.end(), [&](const Placement &placement) {
+        return placement.target.intersected(placement.clip).contains(rows);
+    });
+    if (!covered)
+        strip.Fill(PixelFromColorRef(color));
+    for (const Placement &placement : placements)
+        Draw(strip, y, picture, placement);
     // The wallpaper file may carry alpha; the screen has none.
     for (int r = 0; r < strip.Height(); ++r) {
         Pixel *row = strip.Row(r);

@@ -89,22 +89,37 @@ TEST(RootLayout, MonitorsOutsideTheScreenAreCut)
 
 TEST(RootLayout, StripsOfAnyHeightMakeTheSameImage)
 {
-    const Bitmap picture = Numbered(7, 5);
     const QSize screen(26, 19);
     const std::vector<QRect> monitors = {QRect(0, 0, 16, 12), QRect(16, 3, 10, 16)};
-    for (const WallpaperStyle style : {WallpaperStyle::Centered, WallpaperStyle::Tiled, WallpaperStyle::Stretched}) {
-        const Bitmap whole = ComposeRootImage(screen, monitors, picture, style, Rgb(1, 2, 3));
-        for (const int rows : {1, 2, 4, 6, 19}) {
-            for (int y = 0; y < screen.height(); y += rows) {
-                Bitmap strip(screen.width(), std::min(rows, screen.height() - y), 24);
-                ComposeRootStrip(strip, y, screen, monitors, picture, style, Rgb(1, 2, 3));
-                for (int r = 0; r < strip.Height(); ++r) {
-                    for (int x = 0; x < screen.width(); ++x)
-                        ASSERT_EQ(strip.At(x, r), whole.At(x, y + r))
-                            << "style " << int(style) << ", strips of " << rows << ", at " << x << "," << y + r;
+    // A small picture, and one larger than every monitor (strips it covers
+    // whole are not filled with the colour first).
+    for (const Bitmap &picture : {Numbered(7, 5), Numbered(31, 23)}) {
+        for (const WallpaperStyle style :
+             {WallpaperStyle::Centered, WallpaperStyle::Tiled, WallpaperStyle::Stretched}) {
+            const Bitmap whole = ComposeRootImage(screen, monitors, picture, style, Rgb(1, 2, 3));
+            for (const int rows : {1, 2, 4, 6, 19}) {
+                for (int y = 0; y < screen.height(); y += rows) {
+                    Bitmap strip(screen.width(), std::min(rows, screen.height() - y), 24);
+                    ComposeRootStrip(strip, y, screen, monitors, picture, style, Rgb(1, 2, 3));
+                    for (int r = 0; r < strip.Height(); ++r) {
+                        for (int x = 0; x < screen.width(); ++x)
+                            ASSERT_EQ(strip.At(x, r), whole.At(x, y + r))
+                                << picture.Width() << " wide, style " << int(style) << ", strips of " << rows
+                                << ", at " << x << "," << y + r;
+                    }
                 }
             }
         }
+    }
+    // A picture covering the whole screen: every strip is the picture alone.
+    const Bitmap large = Numbered(31, 23);
+    for (int y = 0; y < screen.height(); y += 4) {
+        Bitmap strip(screen.width(), std::min(4, screen.height() - y), 24);
+        strip.Fill(0);
+        ComposeRootStrip(strip, y, screen, {}, large, WallpaperStyle::Centered, Rgb(1, 2, 3));
+        for (int r = 0; r < strip.Height(); ++r)
+            for (int x = 0; x < screen.width(); ++x)
+                ASSERT_EQ(strip.At(x, r), large.At(x + 2, y + r + 2) | 0xFF000000u) << x << "," << y + r;
     }
 }
 
