@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -487,8 +488,13 @@ StreamingHalftone::StreamingHalftone(Bitmap &dst, const QRect &target, int sourc
     state->acc.resize(std::size_t(state->filter.span) * 4);
     dst_.Detach();
     state_ = std::move(state);
-    if (threaded)
-        state_->worker = std::thread([this] { FilterRowsAsTheyCome(); });
+    if (threaded) {
+        try {
+            state_->worker = std::thread([this] { FilterRowsAsTheyCome(); });
+        } catch (const std::system_error &) {
+            // No thread to be had: the rows are filtered as they come, here.
+        }
+    }
 }
 
 StreamingHalftone::~StreamingHalftone()
