@@ -1,11 +1,13 @@
 // Windows BMP writing: bottom-up, uncompressed, at the bitmap's depth.
 #include "platform/raster/BmpFile.h"
 
+#include <fcntl.h>
+
 #include <QBuffer>
+#include <QFileDevice>
 #include <QSaveFile>
 
 #include <algorithm>
-
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -82,6 +84,20 @@ private:
 }  // namespace
 
 namespace {
+
+// A file's data written so far starts on its way to the disk now, so that
+// the commit's sync finds little left to wait for.
+void StartWriteBack(QIODevice &out)
+{
+#if defined(SYNC_FILE_RANGE_WRITE)
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (!file || !file->flush() || file->handle() < 0)
+        return;
+    sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)out;
+#endif
+}
 
 // Writes the BMP file of a bitmap to out: the headers first, then the rows
 // bottom-up in chunks of about 256 KiB, so that no copy of the whole file is
@@ -182,6 +198,7 @@ bool WriteBmpTo(const Bitmap &bitmap, QIODevice &out, QString *error)
         }
         if (out.write(reinterpret_cast<const char *>(chunk.data()), qint64(chunk.size())) != qint64(chunk.size()))
             return failed();
+        StartWriteBack(out);
     }
     return true;
 }
