@@ -91,15 +91,25 @@ LoadByTypeResult LoadPictureByType(const QString &path, PictureSurface &surface,
         // A picture shown smaller is decoded at the shown size when the
         // surface would halftone it there anyway: the same pixels, without
         // the whole picture in memory.
-        if (shownSize && surface.Dc().StretchBltMode() == StretchMode::Halftone)
+        if (shownSize && surface.Dc().StretchBltMode() == StretchMode::Halftone) {
             png.SetShownSize(shownSize);
+            png.SetShownCanvas(shownCanvas);
+        }
         const bool loaded = png.LoadFile(path, true, false, 255);
         png.SetShownSize({});
+        png.SetShownCanvas({});
         if (!loaded) {
             result.error = png.LastError();
             return result;
         }
         result.storedSize = QSize(png.Width(), png.Height());
+        if (png.OnCanvas()) {
+            // Already the fitted wallpaper: the surface takes it as it is.
+            surface.SetPictureAndSize(png.TakeImage());
+            result.onCanvas = true;
+            result.ok = true;
+            return result;
+        }
         QSize shown = shownSize ? shownSize(result.storedSize) : QSize();
         if (shown.isEmpty() || shown.width() >= png.Width() || shown.height() >= png.Height())
             shown = result.storedSize;

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <utility>
+
 #include "platform/raster/Raster.h"
 #include "platform/ui/Ui.h"
 #include "wallpaper/codecs/png/PngMessages.h"
@@ -43,6 +45,7 @@ void StdPNG::ResetImage()
 {
     data_->Clear();
     chunks_ = png::PngChunkData{};
+    onCanvas_ = false;
 }
 
 bool StdPNG::Fail(const char *text, const char *title)
@@ -60,6 +63,15 @@ void StdPNG::ReleaseImage()
 {
     if (state_ == 0)
         ResetImage();
+}
+
+Bitmap StdPNG::TakeImage()
+{
+    if (state_ != 0)
+        return Bitmap();
+    Bitmap image = std::exchange(data_->Image(), Bitmap());
+    ResetImage();
+    return image;
 }
 
 ColorRef StdPNG::ResolveColor(int32_t style) const

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/colors/DesktopSystemColors.h"
+#include "platform/raster/Raster.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/DeviceContext.h"
 #include "wallpaper/codecs/png/PngChunks.h"
@@ -174,6 +175,14 @@ public:
     // memory; Handle() then holds the reduced picture while Width() and
     // Height() still tell the stored size. Not used with progressive display.
     void SetShownSize(std::function<QSize(QSize)> shownSize) { shownSize_ = std::move(shownSize); }
+    // With a shown size, the canvas such a picture is drawn into as it is
+    // decoded, when the canvas's block for it has the shown size: the image
+    // is then that canvas (OnCanvas()), its margin in the canvas's colour.
+    void SetShownCanvas(ShownCanvasFunction canvas) { shownCanvas_ = std::move(canvas); }
+    // True when the last load drew into the canvas asked for.
+    bool OnCanvas() const { return onCanvas_; }
+    // Hands the image over (nothing is copied) and lets go of the rest.
+    Bitmap TakeImage();
 
     // --- events ---------------------------------------------------------------
     // The host that hears the events (not owned; nullptr, the default: none).
@@ -198,6 +207,8 @@ private:
     Options options_;
     StdPNGEvents *events_ = nullptr;
     std::function<QSize(QSize)> shownSize_;
+    ShownCanvasFunction shownCanvas_;
+    bool onCanvas_ = false;
     DesktopSystemColors desktopColors_;
     const SystemColors &systemColors_;
     png::ZlibLibrary zlib_;

@@ -205,8 +205,13 @@ private:
             plan_.conversion.storeIndices || plan_.background)
             return;
         const QSize shown = png_.shownSize_(QSize(h.width, h.height));
-        if (!shown.isEmpty() && shown.width() < h.width && shown.height() < h.height)
-            reduced_ = shown;
+        if (shown.isEmpty() || shown.width() >= h.width || shown.height() >= h.height)
+            return;
+        reduced_ = shown;
+        const ShownCanvas canvas = png_.shownCanvas_ ? png_.shownCanvas_(QSize(h.width, h.height)) : ShownCanvas();
+        if (!canvas.IsNull() && canvas.picture.size() == shown &&
+            QRect(QPoint(0, 0), canvas.size).contains(canvas.picture))
+            canvas_ = canvas;
     }
 
     bool InflateFailed()
@@ -236,6 +241,7 @@ private:
     std::size_t inflatedSize_ = 0;
     bool inflateFailed_ = false;
     QSize reduced_;  // the size decoded to, when smaller than the picture
+    std::optional<ShownCanvas> canvas_;  // the canvas it is drawn into, when asked for
     LoadPlan plan_;
     ProgressiveDisplayArgs display_;
     bool progressive_ = false;
@@ -342,11 +348,25 @@ bool StdPNG::Loader::CreateBitmap()
     stdPNGdata &data = *png_.data_;
     // Every pixel is written before the bitmap can be seen, unless rows are
     // painted while they are decoded.
-    const int width = reduced_.isEmpty() ? h.width : reduced_.width();
-    const int height = reduced_.isEmpty() ? h.height : reduced_.height();
-    if (!data.Create(width, height, plan_.bitCount, std::move(table), true, !progressive_) ||
+    const QSize size = canvas_ ? canvas_->size : reduced_.isEmpty() ? QSize(h.width, h.height) : reduced_;
+    if (!data.Create(size.width(), size.height(), plan_.bitCount, std::move(table), true, !progressive_) ||
         (plan_.conversion.storeIndices && !data.CreateIndices()))
         return Fail(kMsgResources, kTitleApplication);
+    if (canvas_) {
+        // The margin takes the canvas's colour; the block is drawn by the halftone.
+        Bitmap &image = data.Image();
+        const QRect &block = canvas_->picture;
+        for (int y = 0; y < image.Height(); ++y) {
+            Pixel *row = image.Row(y);
+            if (y < block.top() || y > block.bottom()) {
+                std::fill_n(row, image.Width(), canvas_->fill);
+            } else {
+                std::fill_n(row, block.left(), canvas_->fill);
+                std::fill(row + block.right() + 1, row + image.Width(), canvas_->fill);
+            }
+        }
+    }
+    png_.onCanvas_ = canvas_.has_value();
     return true;
 }
 
@@ -392,7 +412,7 @@ bool StdPNG::Loader::ReconstructRows()
     uint8_t *indices = png_.data_->Indices().empty() ? nullptr : png_.data_->Indices().data();
     std::optional<StreamingHalftone> reduce;
     if (!reduced_.isEmpty())
-        reduce.emplace(image, h.width, h.height);
+        reduce.emplace(image, canvas_ ? canvas_->picture : QRect(QPoint(0, 0), reduced_), h.width, h.height);
     InflateStream stream(png_.zlib_, compressed_);
     std::vector<uint8_t> block(std::size_t(std::min(kRowsPerBlock, h.height)) * stride);
     std::vector<uint8_t> prior(rowBytes, 0);
@@ -532,6 +552,7 @@ bool StdPNG::LoadFile(const QString &FileName, bool ValidateAllData, bool Make32
     // The old picture goes; its memory serves the new one if the size is the same.
     data_->ClearKeepingMemory();
     chunks_ = png::PngChunkData{};
+    onCanvas_ = false;
     lastError_.clear();
     state_ = 0;
     struct ReleaseSpare {

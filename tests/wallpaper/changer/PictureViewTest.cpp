@@ -6,7 +6,9 @@
 #include "tests/wallpaper/changer/ApplyFixture.h"
 
 #include "platform/imageio/PictureLoader.h"
+#include "platform/raster/PictureSurface.h"
 #include "wallpaper/changer/WallpaperRender.h"
+#include "wallpaper/codecs/PictureLoading.h"
 #include "wallpaper/codecs/StdPNG.h"
 
 namespace pellimore::test {
@@ -91,43 +93,68 @@ TEST_F(PictureViewTest, SmallerPictureIsSavedUnchanged)
     EXPECT_FALSE(state.LargerThanDesktop);
 }
 
-TEST_F(PictureViewTest, LargeJpegLoadedForTheWallpaperGivesTheSameFitAsItsShownSizeDecode)
+TEST_F(PictureViewTest, LargePhotosLoadedForTheWallpaperGiveTheSameFitAsTheirShownSizeDecode)
 {
-    // A photo-like JPEG the fit shrinks comes decoded into the fitted canvas;
-    // the wallpaper is the shown-size decode fitted as before, also when the
-    // colour changes between loading and fitting.
+    // A photo-like JPEG or PNG the fit shrinks comes decoded into the fitted
+    // canvas; the wallpaper is the shown-size decode fitted as before, also
+    // when the colour changes between loading and fitting.
     QImage image(2400, 1500, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb((x * 7) & 255, (y * 3) & 255, (x + y) & 255));
-    const QString path = folder.filePath(QStringLiteral("photo.jpg"));
-    ASSERT_TRUE(image.save(path, "JPEG", 90));
+    ASSERT_TRUE(image.save(folder.filePath(QStringLiteral("photo.jpg")), "JPEG", 90));
+    ASSERT_TRUE(image.save(folder.filePath(QStringLiteral("photo.png")), "PNG"));
     Start();
     const QSize desktopSize(state.DesktopWidth, state.DesktopHeight);
     const QSize stored(2400, 1500);
     const QSize shown = WallpaperShownSize(stored, desktopSize, WallpaperStyle::Centered);
     ASSERT_FALSE(shown.isEmpty());
-    PictureLoadOptions options;
-    options.shownSize = [&](QSize) { return shown; };
-    options.jpegToShownSize = true;
-    const PictureResult direct = LoadPicture(path, options);
-    ASSERT_TRUE(direct.Ok()) << direct.error.toStdString();
 
-    for (const bool colourChanged : {false, true}) {
-        library.Records()[0].Style = kStyleCentered;
-        library.Records()[0].BackColor = kTeal;
+    for (const QString name : {QStringLiteral("photo.jpg"), QStringLiteral("photo.png")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = folder.filePath(name);
+        // The shown-size decode, as the surfaces had it before.
         StdPNG png(ui);
-        QString error;
-        ASSERT_TRUE(view.LoadPicture(path, png, false, &error, true)) << error.toStdString();
-        const ColorRef colour = colourChanged ? ColorRef(0x2040C0) : kTeal;
-        library.Records()[0].BackColor = colour;
-        view.AnalysePicture();
-        const Bitmap expected = FitToDesktop(direct.bitmap, desktopSize, colour, stored);
-        ASSERT_TRUE(view.RenderWallpaperBitmap(&error)) << error.toStdString();
-        EXPECT_TRUE(desktop.AppliedWallpapers().back().picture == expected) << "colour changed: " << colourChanged;
-        EXPECT_EQ(view.Analysis().sizeLabel, QStringLiteral("Image = 2400 x 1500"));
-        EXPECT_TRUE(state.LargerThanDesktop);
-        view.ClearPictures();
+        PictureSurface reduced;
+        reduced.Dc().SetStretchBltMode(StretchMode::Halftone);
+        const LoadByTypeResult direct = LoadPictureByType(path, reduced, png, [&](QSize) { return shown; });
+        ASSERT_TRUE(direct.ok) << direct.error.toStdString();
+        ASSERT_FALSE(direct.onCanvas);
+        ASSERT_EQ(QSize(reduced.Width(), reduced.Height()), shown);
+        // Asked for a canvas, either decoder draws into it.
+        PictureSurface onCanvas;
+        onCanvas.Dc().SetStretchBltMode(StretchMode::Halftone);
+        const FitLayout layout = FitToDesktopLayout(stored, desktopSize);
+        const LoadByTypeResult drawn = LoadPictureByType(
+            path, onCanvas, png, [&](QSize) { return shown; },
+            [&](QSize) { return ShownCanvas{layout.canvas, layout.picture, PixelFromColorRef(kTeal)}; });
+        ASSERT_TRUE(drawn.ok) << drawn.error.toStdString();
+        EXPECT_TRUE(drawn.onCanvas);
+        EXPECT_EQ(drawn.storedSize, stored);
+        EXPECT_TRUE(onCanvas.Picture() == FitToDesktop(reduced.Picture(), desktopSize, kTeal, stored));
+
+        state.SelectedIndex = -1;
+        for (std::size_t i = 0; i < library.Records().size(); ++i) {
+            if (library.Records()[i].FileName == name)
+                state.SelectedIndex = int(i);
+        }
+        ASSERT_GE(state.SelectedIndex, 0);
+        PictureRecord &entry = library.Records()[std::size_t(state.SelectedIndex)];
+        for (const bool colourChanged : {false, true}) {
+            entry.Style = kStyleCentered;
+            entry.BackColor = kTeal;
+            QString error;
+            ASSERT_TRUE(view.LoadPicture(path, png, false, &error, true)) << error.toStdString();
+            const ColorRef colour = colourChanged ? ColorRef(0x2040C0) : kTeal;
+            entry.BackColor = colour;
+            view.AnalysePicture();
+            const Bitmap expected = FitToDesktop(reduced.Picture(), desktopSize, colour, stored);
+            ASSERT_TRUE(view.RenderWallpaperBitmap(&error)) << error.toStdString();
+            EXPECT_TRUE(desktop.AppliedWallpapers().back().picture == expected) << "colour changed: " << colourChanged;
+            EXPECT_EQ(view.Analysis().sizeLabel, QStringLiteral("Image = 2400 x 1500"));
+            EXPECT_TRUE(state.LargerThanDesktop);
+            view.ClearPictures();
+        }
     }
 }
 
