@@ -1,7 +1,5 @@
 #include "platform/imageio/JpegDecode.h"
 
-#include <algorithm>
-
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
@@ -187,21 +185,9 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     const bool stream = toShownSize && !shown.isEmpty() && shown.width() < int(info.output_width) &&
                         shown.height() < int(info.output_height);
     const ShownCanvas onCanvas = stream && canvas ? canvas(result.storedSize) : ShownCanvas();
-    if (!onCanvas.IsNull() && onCanvas.picture.size() == shown &&
-        QRect(QPoint(0, 0), onCanvas.size).contains(onCanvas.picture)) {
+    if (onCanvas.Takes(shown)) {
         bitmap = Bitmap(onCanvas.size.width(), onCanvas.size.height(), 24);
-        // Only the margin takes the colour: the block is written by the
-        // halftone, so its fresh pages are touched once, by the filter.
-        const QRect &block = onCanvas.picture;
-        for (int y = 0; y < bitmap.Height(); ++y) {
-            Pixel *row = bitmap.Row(y);
-            if (y < block.top() || y > block.bottom()) {
-                std::fill_n(row, bitmap.Width(), onCanvas.fill);
-            } else {
-                std::fill_n(row, block.left(), onCanvas.fill);
-                std::fill(row + block.right() + 1, row + bitmap.Width(), onCanvas.fill);
-            }
-        }
+        FillCanvasMargin(bitmap, onCanvas);
         halftone.emplace(bitmap, onCanvas.picture, int(info.output_width), int(info.output_height));
         result.onCanvas = true;
     } else if (stream) {

@@ -618,6 +618,20 @@ bool StreamingHalftone::Done()
     return s.nextRow.load() >= height;
 }
 
+void FillCanvasMargin(Bitmap &bitmap, const ShownCanvas &canvas)
+{
+    const QRect block = canvas.picture.intersected(QRect(0, 0, bitmap.Width(), bitmap.Height()));
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        Pixel *row = bitmap.Row(y);
+        if (y < block.top() || y > block.bottom()) {
+            std::fill_n(row, bitmap.Width(), canvas.fill);
+        } else {
+            std::fill_n(row, block.left(), canvas.fill);
+            std::fill(row + block.right() + 1, row + bitmap.Width(), canvas.fill);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // AlphaBlend
 

@@ -109,9 +109,19 @@ struct ShownCanvas {
     QRect picture;
     Pixel fill = 0;
     bool IsNull() const { return size.isEmpty(); }
+    // True when a picture shown at this size can be drawn into it: its block
+    // has that size and lies inside the canvas.
+    bool Takes(QSize shown) const
+    {
+        return !IsNull() && picture.size() == shown && QRect(QPoint(0, 0), size).contains(picture);
+    }
 };
 // Given the size a picture's file stores, the canvas it is wanted on.
 using ShownCanvasFunction = std::function<ShownCanvas(QSize stored)>;
+// Gives the margin around the canvas's block (bitmap has the canvas's size)
+// the canvas's colour. The block is left alone for the picture, so a fresh
+// bitmap's pages there are first touched by whoever draws it.
+void FillCanvasMargin(Bitmap &bitmap, const ShownCanvas &canvas);
 
 // ---------------------------------------------------------------------------
 // Gradients

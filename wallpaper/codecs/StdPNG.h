@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "platform/colors/DesktopSystemColors.h"
-#include "platform/raster/Raster.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/DeviceContext.h"
+#include "platform/raster/Raster.h"
 #include "wallpaper/codecs/png/PngChunks.h"
 #include "wallpaper/codecs/png/ZlibLibrary.h"
 #include "wallpaper/codecs/stdPNGdata.h"

@@ -209,8 +209,7 @@ private:
             return;
         reduced_ = shown;
         const ShownCanvas canvas = png_.shownCanvas_ ? png_.shownCanvas_(QSize(h.width, h.height)) : ShownCanvas();
-        if (!canvas.IsNull() && canvas.picture.size() == shown &&
-            QRect(QPoint(0, 0), canvas.size).contains(canvas.picture))
+        if (canvas.Takes(shown))
             canvas_ = canvas;
     }
 
@@ -352,20 +351,8 @@ bool StdPNG::Loader::CreateBitmap()
     if (!data.Create(size.width(), size.height(), plan_.bitCount, std::move(table), true, !progressive_) ||
         (plan_.conversion.storeIndices && !data.CreateIndices()))
         return Fail(kMsgResources, kTitleApplication);
-    if (canvas_) {
-        // The margin takes the canvas's colour; the block is drawn by the halftone.
-        Bitmap &image = data.Image();
-        const QRect &block = canvas_->picture;
-        for (int y = 0; y < image.Height(); ++y) {
-            Pixel *row = image.Row(y);
-            if (y < block.top() || y > block.bottom()) {
-                std::fill_n(row, image.Width(), canvas_->fill);
-            } else {
-                std::fill_n(row, block.left(), canvas_->fill);
-                std::fill(row + block.right() + 1, row + image.Width(), canvas_->fill);
-            }
-        }
-    }
+    if (canvas_)
+        FillCanvasMargin(data.Image(), *canvas_);
     png_.onCanvas_ = canvas_.has_value();
     return true;
 }
