@@ -117,6 +117,16 @@ TEST(QtUi, EscapeAnswersCancelOrNo)
     EXPECT_EQ(ui.Message("?", MessageIcon::Question, "t", MessageButtons::YesNo), MessageResult::No);
 }
 
+// Types a name into a save dialog's name field, as a user would.
+// (QFileDialog::selectFile leaves the field alone once it has the focus,
+// which the shown dialog gains at a moment of its own.)
+void TypeFileName(QFileDialog *dialog, const QString &name)
+{
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+    field->setText(name);
+}
+
 class QtUiFilesTest : public testing::Test {
 protected:
     void SetUp() override
@@ -167,7 +177,7 @@ TEST_F(QtUiFilesTest, SaveFileAddsTheSuffixAndAsksBeforeOverwriting)
     WhenShown<QFileDialog>([](QFileDialog *dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog->selectedFiles().value(0).section('/', -1), "new.jpg");
-        dialog->selectFile("mine");
+        TypeFileName(dialog, "mine");
         static_cast<QDialog *>(dialog)->accept();
     });
     EXPECT_EQ(ui_.SaveFile(request), dir_.filePath("mine.jpg"));
@@ -175,7 +185,7 @@ TEST_F(QtUiFilesTest, SaveFileAddsTheSuffixAndAsksBeforeOverwriting)
     // An existing file: the dialog asks first.
     bool asked = false;
     WhenShown<QFileDialog>([&asked](QFileDialog *dialog) {
-        dialog->selectFile("exists.jpg");
+        TypeFileName(dialog, "exists.jpg");
         WhenShown<QMessageBox>([&asked](QMessageBox *box) {
             asked = box->text().contains("exists.jpg");
             Press(box, QMessageBox::Yes);
@@ -187,7 +197,7 @@ TEST_F(QtUiFilesTest, SaveFileAddsTheSuffixAndAsksBeforeOverwriting)
 
     request.confirmOverwrite = false;
     WhenShown<QFileDialog>([](QFileDialog *dialog) {
-        dialog->selectFile("exists.jpg");
+        TypeFileName(dialog, "exists.jpg");
         static_cast<QDialog *>(dialog)->accept();
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no question asked";
     });
