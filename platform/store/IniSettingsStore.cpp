@@ -120,7 +120,13 @@ IniSettingsStore::IniSettingsStore(QString configFolder) : configFolder_(std::mo
         configFolder_.chop(1);
 }
 
-IniSettingsStore::~IniSettingsStore() = default;
+IniSettingsStore::~IniSettingsStore()
+{
+    if (held_.empty())
+        return;
+    batchDepth_ = 1;
+    EndBatch();
+}
 
 QString IniSettingsStore::FilePath(const QString &application) const
 {
@@ -152,13 +158,15 @@ QString IniSettingsStore::GetSetting(const QString &application, const QString &
     const QString path = FilePath(application);
     if (path.isEmpty() || section.isEmpty() || key.isEmpty())
         return defaultValue;
+    if (const auto held = held_.find(path); held != held_.end())
+        return held->second.document->Value(section, key).value_or(defaultValue);
     return Current(path)->Value(section, key).value_or(defaultValue);
 }
 
 bool IniSettingsStore::SaveSetting(const QString &application, const QString &section, const QString &key,
                                    const QString &value)
 {
-    return Modify(application, section, {{key, value, Change::Set}});
+    return Modify(application, {{section, key, value, Change::Set}});
 }
 
 bool IniSettingsStore::SaveSettings(const QString &application, const QString &section,
@@ -167,24 +175,77 @@ bool IniSettingsStore::SaveSettings(const QString &application, const QString &s
     std::vector<Edit> edits;
     edits.reserve(values.size());
     for (const auto &[key, value] : values)
-        edits.push_back({key, value, Change::Set});
-    return Modify(application, section, edits);
+        edits.push_back({section, key, value, Change::Set});
+    return Modify(application, edits);
 }
 
 bool IniSettingsStore::DeleteSetting(const QString &application, const QString &section, const QString &key)
 {
-    return Modify(application, section, {{key, QString(), Change::Remove}});
+    return Modify(application, {{section, key, QString(), Change::Remove}});
 }
 
-bool IniSettingsStore::Modify(const QString &application, const QString &section, const std::vector<Edit> &edits)
+bool IniSettingsStore::ApplyEdits(IniDocument &document, const std::vector<Edit> &edits)
+{
+    bool changed = false;
+    for (const Edit &edit : edits) {
+        if (edit.change == Change::Set) {
+            if (document.Value(edit.section, edit.key) != edit.value) {
+                document.SetValue(edit.section, edit.key, edit.value);
+                changed = true;
+            }
+        } else {
+            changed = document.Remove(edit.section, edit.key) || changed;
+        }
+    }
+    return changed;
+}
+
+bool IniSettingsStore::Modify(const QString &application, const std::vector<Edit> &edits)
 {
     lastError_.clear();
     const QString path = FilePath(application);
-    const bool unnamedKey = std::any_of(edits.begin(), edits.end(), [](const Edit &edit) { return edit.key.isEmpty(); });
-    if (path.isEmpty() || section.isEmpty() || unnamedKey) {
+    const bool unnamed = std::any_of(edits.begin(), edits.end(),
+                                     [](const Edit &edit) { return edit.section.isEmpty() || edit.key.isEmpty(); });
+    if (path.isEmpty() || unnamed) {
         lastError_ = QStringLiteral("the application, section and key must have names");
         return false;
     }
+    if (batchDepth_ == 0)
+        return Write(path, edits);
+    Held &held = held_[path];
+    if (!held.document)
+        held.document = std::make_unique<IniDocument>(*Current(path));
+    ApplyEdits(*held.document, edits);
+    held.edits.insert(held.edits.end(), edits.begin(), edits.end());
+    return true;
+}
+
+void IniSettingsStore::BeginBatch()
+{
+    ++batchDepth_;
+}
+
+bool IniSettingsStore::EndBatch()
+{
+    if (batchDepth_ == 0 || --batchDepth_ > 0)
+        return true;
+    std::map<QString, Held> held = std::move(held_);
+    held_.clear();
+    bool ok = true;
+    QString firstError;
+    for (const auto &[path, writes] : held) {
+        if (!Write(path, writes.edits) && ok) {
+            ok = false;
+            firstError = lastError_;
+        }
+    }
+    lastError_ = firstError;
+    return ok;
+}
+
+bool IniSettingsStore::Write(const QString &path, const std::vector<Edit> &edits)
+{
+    lastError_.clear();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         lastError_ = QStringLiteral("cannot create the folder %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
@@ -214,19 +275,7 @@ bool IniSettingsStore::Modify(const QString &application, const QString &section
     snapshot->document = IniDocument::Parse(read.bytes);
     IniDocument &document = snapshot->document;
 
-    bool changed = false;
-    for (const Edit &edit : edits) {
-        if (edit.change == Change::Set) {
-            if (document.Value(section, edit.key) != edit.value) {
-                document.SetValue(section, edit.key, edit.value);
-                changed = true;
-            }
-        } else {
-            changed = document.Remove(section, edit.key) || changed;
-        }
-    }
-
-    if (changed) {
+    if (ApplyEdits(document, edits)) {
         if (!WriteFileAtomically(path, document.Serialize(), &lastError_)) {
             snapshots_[path] = nullptr;   // read afresh next time
             return false;

@@ -113,15 +113,24 @@ NextOnceResult WallpaperApp::RunNextOnce()
     }
     view_->MeasureDesktop();
     schedule_->SetControlsFromSettings();
+    // The settings the change and the shut-down write go to the file
+    // together at the end, in one replacement instead of one per write.
+    SettingsStore &store = services_.platform.store;
+    SettingsBatch batch(store);
     const bool changed = schedule_->NextWallpaper();
-    const bool saved = ShutDown();
+    if (changed)
+        installer_->SaveDesktopColor();
+    bool saved = ShutDown();
+    if (!batch.Commit() && saved) {
+        saved = false;
+        saveError_ = QStringLiteral("the settings could not be saved: %1").arg(store.LastError());
+    }
     if (!changed) {
         QString reason = schedule_->LastError();
         if (reason.isEmpty())
             reason = QStringLiteral("the wallpaper was not changed");
         return {1, reason.simplified()};
     }
-    installer_->SaveDesktopColor();
     if (!saved)
         return {1, QStringLiteral("the wallpaper was changed, but %1").arg(saveError_).simplified()};
     return {};

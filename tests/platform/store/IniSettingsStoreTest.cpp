@@ -145,6 +145,63 @@ TEST_F(IniSettingsStoreTest, SeveralValuesAreWrittenTogetherOrNotAtAll)
     EXPECT_EQ(ReadAll(file_), written);
 }
 
+TEST_F(IniSettingsStoreTest, ABatchHoldsItsWritesUntilItEndsAndKeepsWhatOthersWroteMeanwhile)
+{
+    ASSERT_TRUE(store_.SaveSettings(kApp, kSection, {{"Current", " 1"}, {"Sound", " 1"}}));
+    const QByteArray before = ReadAll(file_);
+    IniSettingsStore other(config_);
+
+    store_.BeginBatch();
+    EXPECT_TRUE(store_.SaveSetting(kApp, kSection, "Current", " 2"));
+    EXPECT_TRUE(store_.SaveSettings(kApp, "Desktop", {{"Wallpaper", "/w.bmp"}, {"TileWallpaper", " 0"}}));
+    EXPECT_TRUE(store_.DeleteSetting(kApp, kSection, "Sound"));
+    EXPECT_FALSE(store_.SaveSetting(kApp, kSection, "", "x")) << "a key without a name is refused at once";
+    // Read back as written (keys in any case), while the file is untouched.
+    EXPECT_EQ(store_.GetSetting(kApp, kSection, "current"), " 2");
+    EXPECT_EQ(store_.GetSetting(kApp, "Desktop", "Wallpaper"), "/w.bmp");
+    EXPECT_EQ(store_.GetSetting(kApp, kSection, "Sound", "gone"), "gone");
+    EXPECT_EQ(ReadAll(file_), before);
+    EXPECT_EQ(other.GetSetting(kApp, kSection, "Current"), " 1");
+    // Another program writes meanwhile; an inner batch ends without writing.
+    ASSERT_TRUE(other.SaveSetting(kApp, "ScreenSaver", "Speed", " 3"));
+    store_.BeginBatch();
+    EXPECT_TRUE(store_.SaveSetting(kApp, kSection, "Time", "Daily"));
+    EXPECT_TRUE(store_.EndBatch());
+    EXPECT_EQ(other.GetSetting(kApp, kSection, "Time", "absent"), "absent");
+
+    EXPECT_TRUE(store_.EndBatch());
+    EXPECT_EQ(ReadAll(file_), QByteArray("[Wallpaper]\nCurrent=\" 2\"\nTime=Daily\n\n[ScreenSaver]\nSpeed=\" 3\"\n\n"
+                                         "[Desktop]\nWallpaper=/w.bmp\nTileWallpaper=\" 0\"\n"));
+    EXPECT_TRUE(TemporaryFilesBeside(file_).isEmpty());
+
+    // Held writes are not lost when the batch or the store ends unended.
+    {
+        SettingsBatch batch(store_);
+        ASSERT_TRUE(store_.SaveSetting(kApp, kSection, "Current", " 3"));
+    }
+    {
+        IniSettingsStore ending(config_);
+        ending.BeginBatch();
+        ASSERT_TRUE(ending.SaveSetting(kApp, kSection, "Sound", " 0"));
+    }
+    EXPECT_EQ(other.GetSetting(kApp, kSection, "Current"), " 3");
+    EXPECT_EQ(other.GetSetting(kApp, kSection, "Sound"), " 0");
+}
+
+TEST_F(IniSettingsStoreTest, ABatchThatCannotBeWrittenSaysSoAndLeavesTheFile)
+{
+    ASSERT_TRUE(store_.SaveSetting(kApp, kSection, "Folder", "/pictures"));
+    const QByteArray before = ReadAll(file_);
+    SettingsBatch batch(store_);
+    ASSERT_TRUE(store_.SaveSetting(kApp, kSection, "Folder", "/elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(file_ + ".lock"));   // no lock can be taken
+    EXPECT_FALSE(batch.Commit());
+    EXPECT_TRUE(store_.LastError().contains("lock")) << store_.LastError().toStdString();
+    EXPECT_EQ(ReadAll(file_), before);
+    EXPECT_EQ(store_.GetSetting(kApp, kSection, "Folder"), "/pictures") << "what could not be stored is not shown";
+    EXPECT_TRUE(batch.Commit()) << "nothing more is held";
+}
+
 TEST_F(IniSettingsStoreTest, TwoStoresOnOneFileSeeEachOthersWrites)
 {
     IniSettingsStore other(config_);

@@ -279,6 +279,36 @@ TEST_F(WallpaperAppTest, ANewPassNeverBeginsWithThePictureJustShown)
     }
 }
 
+// The change's settings are written together at its end; when they cannot be
+// written the wallpaper is still changed and the command says what was lost.
+TEST_F(WallpaperAppTest, NextStoresItsSettingsAtTheEndOrSaysTheyWereNotSaved)
+{
+    TwoPicturesWithSmallShown();
+    {
+        WallpaperApp app(Services(instance));
+        ASSERT_EQ(app.RunNextOnce().exitCode, 0);
+    }
+    IniSettingsStore reader;
+    EXPECT_EQ(reader.GetSetting(kApplicationName, WallpaperKeys::kSection, "Current"), " 2");
+    EXPECT_EQ(reader.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kWallpaper),
+              Pictures() + "/Wallpaper Pellimore.bmp");
+    EXPECT_EQ(reader.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kBackground), "128 128 128");
+    EXPECT_EQ(reader.GetSetting(kApplicationName, DesktopKeys::kSection, DesktopKeys::kTileWallpaper), " 0");
+
+    // A folder where the settings' lock file goes: no write can take the lock.
+    const QString lock = QDir::homePath() + "/.config/Corvane/Corvane.ini.lock";
+    ASSERT_TRUE(QDir().mkpath(lock));
+    RecordingDesktop fresh;
+    WallpaperApp app({platform, instance, fresh, activeDesktop, sound, "/usr/bin/WallPaper"});
+    const NextOnceResult result = app.RunNextOnce();
+    QDir(lock).removeRecursively();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.reason.startsWith("the wallpaper was changed, but the settings could not be saved: "))
+        << result.reason.toStdString();
+    EXPECT_EQ(fresh.AppliedWallpapers().size(), 1u);
+    EXPECT_EQ(Setting("Current"), " 2") << "the file keeps the last stored change";
+}
+
 TEST_F(WallpaperAppTest, NextWithAnEmptyFolderFailsWithTheReason)
 {
     Store("Folder", Pictures());
