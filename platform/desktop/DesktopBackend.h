@@ -32,6 +32,9 @@ public:
     // The primary screen's size where the backend knows it better than the
     // toolkit (the X server it draws on).
     virtual std::optional<QSize> PrimaryScreenSize() const { return std::nullopt; }
+    // True when the backend, given the pixels, draws them and never reads
+    // the file.
+    virtual bool DrawsFromPixels() const { return false; }
     // True when the desktop forgets the wallpaper when the session ends.
     virtual bool ForgetsWallpaperAtLogout() const { return false; }
     // A wallpaper is about to be applied (coming) or no longer (what was

@@ -52,6 +52,9 @@ public:
         (void)pixels;
         return SetWallpaper(path, style);
     }
+    // True when SetWallpaperPixels shows the pixels without reading the
+    // file, so the file may still be being written meanwhile.
+    virtual bool ShowsPixelsWithoutFile() const { return false; }
     // The name of the desktop this service drives ("GNOME", "plain X11", ...).
     virtual QString BackendName() const = 0;
     // True when the desktop forgets its wallpaper when the session ends (a

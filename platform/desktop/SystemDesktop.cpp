@@ -133,7 +133,8 @@ DesktopResult SystemDesktop::SetWallpaperPixels(const QString &path, WallpaperSt
 
 DesktopResult SystemDesktop::Apply(const QString &path, WallpaperStyle style, const Bitmap *pixels)
 {
-    if (!QFileInfo(path).isFile())
+    // A desktop drawn from the pixels does not need the file (yet).
+    if (!(pixels && ShowsPixelsWithoutFile()) && !QFileInfo(path).isFile())
         return DesktopResult::Failure(QStringLiteral("%1 desktop: the file %2 does not exist").arg(backend_->Name(), path));
     WallpaperSettings settings{QFileInfo(path).absoluteFilePath(), style, color_, pixels};
     if (backend_->CachesByFileName()) {

@@ -30,6 +30,10 @@ public:
     void SetBackgroundColor(ColorRef color) override { color_ = color & 0xFFFFFF; }
     DesktopResult SetWallpaper(const QString &path, WallpaperStyle style) override;
     DesktopResult SetWallpaperPixels(const QString &path, WallpaperStyle style, const Bitmap &pixels) override;
+    bool ShowsPixelsWithoutFile() const override
+    {
+        return backend_->DrawsFromPixels() && !backend_->CachesByFileName();
+    }
     QString BackendName() const override { return backend_->Name(); }
     bool ForgetsWallpaperAtLogout() const override { return backend_->ForgetsWallpaperAtLogout(); }
     void ExpectWallpaper(bool coming) override { backend_->ExpectWallpaper(coming); }

@@ -15,6 +15,7 @@ public:
     QString Name() const override { return QStringLiteral("plain X11"); }
     DesktopResult Apply(const WallpaperSettings &settings) override;
     std::optional<QSize> PrimaryScreenSize() const override;
+    bool DrawsFromPixels() const override { return true; }
     bool ForgetsWallpaperAtLogout() const override { return true; }
     // The screen's pixmap is asked for ahead, so that the X server allocates
     // it while the picture is made.

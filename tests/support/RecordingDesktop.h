@@ -41,8 +41,11 @@ public:
         return failWith_.isEmpty() ? DesktopResult::Success() : DesktopResult::Failure(failWith_);
     }
     QString BackendName() const override { return QStringLiteral("Test"); }
+    bool ShowsPixelsWithoutFile() const override { return fromPixels_; }
 
     void SetScreen(QSize screen) { screen_ = screen; }
+    // Shows pixels handed over without the file, as a desktop the program draws.
+    void ShowPixelsWithoutFile(bool on) { fromPixels_ = on; }
     void FailWith(const QString &reason) { failWith_ = reason; }
     const std::vector<Applied> &AppliedWallpapers() const { return applied_; }
 
@@ -51,6 +54,7 @@ private:
     int dpi_;
     ColorRef color_ = 0;
     QString failWith_;
+    bool fromPixels_ = false;
     std::vector<Applied> applied_;
 };
 

@@ -15,6 +15,10 @@
 #include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/changer/WallpaperRender.h"
 
+#include <new>
+#include <system_error>
+#include <thread>
+
 namespace pellimore {
 
 namespace {
@@ -22,6 +26,53 @@ namespace {
 constexpr ColorRef kLargerColor = 192;         // dark red
 constexpr ColorRef kExactColor = 0;            // black
 constexpr ColorRef kSmallerColor = 16711680;   // blue
+
+
+// Writes the BMP file of a bitmap on a thread of its own (here, when no
+// thread can be had) while the caller goes on; Wait gives the outcome. The
+// bitmap must not be written to until then.
+class BmpWriteBeside {
+public:
+    BmpWriteBeside(const Bitmap &bitmap, const QString &path) : bitmap_(bitmap), path_(path)
+    {
+        try {
+            thread_ = std::thread([this] { Write(); });
+        } catch (const std::system_error &) {
+            Write();
+        }
+    }
+    ~BmpWriteBeside()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    BmpWriteBeside(const BmpWriteBeside &) = delete;
+    BmpWriteBeside &operator=(const BmpWriteBeside &) = delete;
+
+    bool Wait(QString *error)
+    {
+        if (thread_.joinable())
+            thread_.join();
+        *error = error_;
+        return written_;
+    }
+
+private:
+    void Write()
+    {
+        try {
+            written_ = SaveBmp(bitmap_, path_, &error_);
+        } catch (const std::bad_alloc &) {
+            error_ = QStringLiteral("out of memory");
+        }
+    }
+
+    const Bitmap &bitmap_;
+    const QString path_;
+    bool written_ = false;
+    QString error_;
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -326,19 +377,31 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
     const Bitmap bitmap = fitted ? std::move(fittedSource_)
                                  : RenderWallpaper(SourcePicture(), input);
     fittedSource_ = Bitmap();
-    QString writeError;
     RemoveSymbolicLink(path);
-    if (!SaveBmp(bitmap, path, &writeError)) {
-        if (error)
-            *error = QStringLiteral("The wallpaper bitmap %1 could not be written: %2").arg(path, writeError);
-        return false;
-    }
     WallpaperToInstall wallpaper;
     wallpaper.path = path;
     wallpaper.pixels = &bitmap;
     wallpaper.animatedGif = gifFlags_.gifNeedsBackground && gifFlags_.animatedPreviewShown;
     wallpaper.gifPath = PicturePath(state_.PictureFolder, entry->FileName);
-    return installer_.Install(wallpaper, *entry, InstallMethodFromSetting(state_.NoActiveDesktop), error);
+    const InstallMethod method = InstallMethodFromSetting(state_.NoActiveDesktop);
+    QString writeError;
+    const auto writeFailed = [&] {
+        if (error)
+            *error = QStringLiteral("The wallpaper bitmap %1 could not be written: %2").arg(path, writeError);
+        return false;
+    };
+    if (!installer_.ShowsPixelsWithoutFile(method)) {
+        if (!SaveBmp(bitmap, path, &writeError))
+            return writeFailed();
+        return installer_.Install(wallpaper, *entry, method, error);
+    }
+    // The desktop is drawn from the pixels: the file, for the next session
+    // and for other programs, is written on another core meanwhile.
+    BmpWriteBeside write(bitmap, path);
+    const bool installed = installer_.Install(wallpaper, *entry, method, error);
+    if (!write.Wait(&writeError))
+        return writeFailed();
+    return installed;
 }
 
 void PictureViewModel::SelectStyle(int index, bool listChanging)

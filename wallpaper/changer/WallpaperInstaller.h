@@ -73,6 +73,12 @@ public:
     // A wallpaper is about to be installed by the direct method (coming), or
     // no longer: the desktop may prepare for it while the picture is made.
     void ExpectWallpaper(bool coming) { desktop_.ExpectWallpaper(coming); }
+    // True when a wallpaper installed by the method is shown from its pixels
+    // alone, so its file may be written while it is installed.
+    bool ShowsPixelsWithoutFile(InstallMethod method) const
+    {
+        return method == InstallMethod::Direct && desktop_.ShowsPixelsWithoutFile();
+    }
     void ForgetFailure() { failureShown_ = false; }
 
     // The style the desktop values describe ("TileWallpaper",

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/desktop/X11Root.h"
+#include "platform/desktop/SystemDesktop.h"
 #include "platform/desktop/X11RootBackend.h"
 
 namespace pellimore {
@@ -150,6 +151,31 @@ TEST(X11RootBackend, LaysTheFileOutOverTheColour)
     EXPECT_EQ(backend.PrimaryScreenSize(), screen->primary.size());
 
     EXPECT_FALSE(backend.Apply({dir.filePath(QStringLiteral("none.bmp")), WallpaperStyle::Tiled, 0}).Ok());
+}
+
+// The desktop drawn from the pixels does not wait for the file, which the
+// changer writes meanwhile; without pixels the file must be there.
+TEST(X11RootBackend, ShowsPixelsHandedOverBeforeTheFileExists)
+{
+    REQUIRE_X();
+    QTemporaryDir dir;
+    SystemDesktop desktop(std::make_unique<X11RootBackend>(TestDisplay()), Rgb(0, 0, 255), dir.filePath("cache"));
+    EXPECT_TRUE(desktop.ShowsPixelsWithoutFile());
+    const std::optional<X11ScreenInfo> screen = ReadX11Screen(TestDisplay());
+    ASSERT_TRUE(screen.has_value());
+    Bitmap pixels(screen->size.width(), screen->size.height(), 24);
+    pixels.Fill(MakePixel(10, 200, 30));
+    const QString path = dir.filePath(QStringLiteral("not yet.bmp"));
+    const DesktopResult shown = desktop.SetWallpaperPixels(path, WallpaperStyle::Centered, pixels);
+    ASSERT_TRUE(shown.Ok()) << shown.error.toStdString();
+    const std::optional<Bitmap> root = ReadRootPixmap(TestDisplay());
+    ASSERT_TRUE(root.has_value());
+    EXPECT_EQ(root->At(0, 0), MakePixel(10, 200, 30));
+    EXPECT_EQ(root->At(root->Width() - 1, root->Height() - 1), MakePixel(10, 200, 30));
+
+    const DesktopResult fromFile = desktop.SetWallpaper(path, WallpaperStyle::Centered);
+    EXPECT_FALSE(fromFile.Ok());
+    EXPECT_TRUE(fromFile.error.contains(QStringLiteral("does not exist"))) << fromFile.error.toStdString();
 }
 
 TEST(X11Root, FindsAProgramThatDrawsTheDesktop)

@@ -242,6 +242,33 @@ TEST_F(PictureViewTest, TransparentGifIsLaidOverItsColour)
     }
 }
 
+// A desktop drawn from the pixels gets them while the file is written beside
+// it: the file ends up holding the same picture, and a file that cannot be
+// written still fails the change with the reason.
+TEST_F(PictureViewTest, ADesktopDrawnFromThePixelsGetsThemWhileTheFileIsWritten)
+{
+    desktop.ShowPixelsWithoutFile(true);
+    const auto &applied = Render(1600, 1200, kStyleCentered);
+    EXPECT_TRUE(applied.pixelsHandedOver);
+    const BmpResult file = ReadBmp(applied.path);
+    ASSERT_EQ(file.bitmap.Width(), applied.picture.Width());
+    ASSERT_EQ(file.bitmap.Height(), applied.picture.Height());
+    for (int y = 0; y < file.bitmap.Height(); ++y) {
+        for (int x = 0; x < file.bitmap.Width(); ++x)
+            ASSERT_EQ(file.bitmap.At(x, y) & 0xFFFFFF, applied.picture.At(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+    const QString path = applied.path;
+    EXPECT_EQ(DesktopValue(QStringLiteral("Wallpaper")), path);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path));   // a folder where the file goes
+    QString error;
+    EXPECT_FALSE(view.RenderWallpaperBitmap(&error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The wallpaper bitmap ") + path + " could not be written: "))
+        << error.toStdString();
+    EXPECT_EQ(desktop.AppliedWallpapers().size(), 2u);
+}
+
 TEST_F(PictureViewTest, ADesktopThatRefusesIsToldOnceAndTheChangeFails)
 {
     const QString path = AddPicture(QStringLiteral("p.bmp"), 300, 200);
