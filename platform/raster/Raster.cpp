@@ -7,9 +7,27 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace pellimore {
 
 namespace {
+
+// Keeps a helper thread off the CPU its creator runs on, when the creator may
+// use others. A scheduler that starts it there can time-slice the two busy
+// threads on one CPU for tens of milliseconds while another CPU idles.
+void KeepOffCreatorsCpu(std::thread &thread)
+{
+    const int cpu = sched_getcpu();
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (cpu < 0 || cpu >= CPU_SETSIZE || sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return;
+    CPU_CLR(cpu, &allowed);
+    if (CPU_COUNT(&allowed) > 0)
+        pthread_setaffinity_np(thread.native_handle(), sizeof allowed, &allowed);
+}
 
 // Clamps a 64-bit value into int range (positions far outside any bitmap).
 int ClampToInt(int64_t v)
@@ -348,8 +366,10 @@ void StretchFiltered(Bitmap &dst, int x0, int x1, int y0, int y1, const Bitmap &
     for (int band = 1; band < bands; ++band) {
         const int begin = y0 + band * step;
         const int end = std::min(y1, begin + step);
-        if (begin < end)
+        if (begin < end) {
             workers.emplace_back(filterRows, begin, end);
+            KeepOffCreatorsCpu(workers.back());
+        }
     }
     filterRows(y0, std::min(y1, y0 + step));
     for (std::thread &worker : workers)
@@ -491,6 +511,7 @@ StreamingHalftone::StreamingHalftone(Bitmap &dst, const QRect &target, int sourc
     if (threaded) {
         try {
             state_->worker = std::thread([this] { FilterRowsAsTheyCome(); });
+            KeepOffCreatorsCpu(state_->worker);
         } catch (const std::system_error &) {
             // No thread to be had: the rows are filtered as they come, here.
         }
