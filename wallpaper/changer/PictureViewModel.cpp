@@ -15,6 +15,7 @@
 #include "wallpaper/changer/WallpaperInstaller.h"
 #include "wallpaper/changer/WallpaperRender.h"
 
+#include <exception>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -26,7 +27,6 @@ namespace {
 constexpr ColorRef kLargerColor = 192;         // dark red
 constexpr ColorRef kExactColor = 0;            // black
 constexpr ColorRef kSmallerColor = 16711680;   // blue
-
 
 // Writes the BMP file of a bitmap on a thread of its own (here, when no
 // thread can be had) while the caller goes on; Wait gives the outcome. The
@@ -64,6 +64,9 @@ private:
             written_ = SaveBmp(bitmap_, path_, &error_);
         } catch (const std::bad_alloc &) {
             error_ = QStringLiteral("out of memory");
+        } catch (const std::exception &failure) {
+            // Nothing may leave the thread.
+            error_ = QString::fromLocal8Bit(failure.what());
         }
     }
 
