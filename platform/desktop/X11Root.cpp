@@ -287,8 +287,8 @@ DesktopResult SetRootImage(const QString &display, QSize size, const RootStripPa
 {
     const auto upload = [&](xcb_connection_t *c, xcb_pixmap_t pixmap, xcb_gcontext_t gc, uint8_t depth,
                             bool swapBytes) {
-        // Strips of about 1 MiB: few requests, little memory.
-        const int rowsPerStrip = std::max(1, int((1u << 20) / (uint32_t(size.width()) * 4)));
+        // Strips of about 256 KiB: little memory, and requests still large.
+        const int rowsPerStrip = std::max(1, int((256u << 10) / (uint32_t(size.width()) * 4)));
         Bitmap strip;
         for (int y = 0; y < size.height(); y += rowsPerStrip) {
             const int rows = std::min(rowsPerStrip, size.height() - y);
