@@ -1,7 +1,10 @@
 #include "platform/imageio/JpegDecode.h"
 
+#include <QIODevice>
+
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include <jpeglib.h>
@@ -57,34 +60,54 @@ QString MessageText(j_common_ptr info)
     return QString::fromLocal8Bit(text);
 }
 
-// Bytes from the first start-of-scan marker to the end of the data; 0 when
-// there is no scan.
-qsizetype ScanBytes(const QByteArray &data)
-{
-    const auto *p = reinterpret_cast<const uint8_t *>(data.constData());
-    const qsizetype n = data.size();
-    qsizetype pos = 2;
-    while (pos + 4 <= n) {
-        if (p[pos] != 0xFF)
-            return 0;
-        const uint8_t marker = p[pos + 1];
-        if (marker == 0xFF) {
-            ++pos;
-            continue;
+// A file read through libjpeg a block at a time, so that it is never held
+// whole. Where it ends early (or cannot be read further) libjpeg is warned and
+// given an end-of-image marker, as its own sources do: the picture then counts
+// as truncated.
+struct DeviceSource {
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    jpeg_source_mgr manager{};
+    QIODevice *device = nullptr;
+    std::unique_ptr<JOCTET[]> buffer = std::make_unique<JOCTET[]>(kBlockBytes);
+
+    static void Init(j_decompress_ptr) {}
+    static void Term(j_decompress_ptr) {}
+    static boolean Fill(j_decompress_ptr info)
+    {
+        auto *source = reinterpret_cast<DeviceSource *>(info->src);
+        qint64 got = source->device->read(reinterpret_cast<char *>(source->buffer.get()), qint64(kBlockBytes));
+        if (got <= 0) {
+            WARNMS(info, JWRN_JPEG_EOF);
+            source->buffer[0] = 0xFF;
+            source->buffer[1] = JPEG_EOI;
+            got = 2;
         }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-            pos += 2;
-            continue;
-        }
-        if (marker == 0xDA)
-            return n - pos;
-        const qsizetype length = (p[pos + 2] << 8) | p[pos + 3];
-        if (length < 2)
-            return 0;
-        pos += 2 + length;
+        source->manager.next_input_byte = source->buffer.get();
+        source->manager.bytes_in_buffer = std::size_t(got);
+        return TRUE;
     }
-    return 0;
-}
+    static void Skip(j_decompress_ptr info, long count)
+    {
+        auto *source = reinterpret_cast<DeviceSource *>(info->src);
+        if (count <= 0)
+            return;
+        while (std::size_t(count) > source->manager.bytes_in_buffer) {
+            count -= long(source->manager.bytes_in_buffer);
+            Fill(info);
+        }
+        source->manager.next_input_byte += count;
+        source->manager.bytes_in_buffer -= std::size_t(count);
+    }
+
+    explicit DeviceSource(QIODevice &from) : device(&from)
+    {
+        manager.init_source = Init;
+        manager.fill_input_buffer = Fill;
+        manager.skip_input_data = Skip;
+        manager.resync_to_restart = jpeg_resync_to_restart;
+        manager.term_source = Term;
+    }
+};
 
 // The DCT blocks of every component of the whole picture.
 int64_t TotalBlocks(const jpeg_decompress_struct &info)
@@ -132,8 +155,14 @@ int JpegScaleEighths(QSize stored, QSize cover)
     return 8;
 }
 
-JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize, bool toShownSize,
-                            const ShownCanvasFunction &canvas)
+namespace {
+
+// The decode of DecodeJpeg from a source that `attach` gives libjpeg;
+// `unread` tells how many bytes of the file are left after the headers.
+JpegDecodeResult Decode(const std::function<void(j_decompress_ptr)> &attach,
+                        const std::function<int64_t(j_decompress_ptr)> &unread,
+                        const std::function<QSize(QSize)> &shownSize, bool toShownSize,
+                        const ShownCanvasFunction &canvas)
 {
     JpegDecodeResult result;
     Decompressor d;
@@ -150,7 +179,7 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
         return result;
     }
     info.mem->max_memory_to_use = kJpegWorkMemoryBytes;
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(data.constData()), static_cast<unsigned long>(data.size()));
+    attach(&info);
     jpeg_read_header(&info, TRUE);
     result.storedSize = QSize(int(info.image_width), int(info.image_height));
     if (!Bitmap::SizeIsAllowed(info.image_width, info.image_height)) {
@@ -161,7 +190,7 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     }
     // Huffman coding spends at least one bit on every block (its DC
     // difference); a scan shorter than that cannot hold the picture it claims.
-    if (!info.arith_code && int64_t(ScanBytes(data)) * 8 < TotalBlocks(info)) {
+    if (!info.arith_code && unread(&info) * 8 < TotalBlocks(info)) {
         result.error = QStringLiteral("The JPEG picture is truncated or damaged: its data cannot fill %1 x %2 pixels.")
                            .arg(info.image_width)
                            .arg(info.image_height);
@@ -219,6 +248,31 @@ JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QS
     }
     result.bitmap = std::move(bitmap);
     return result;
+}
+
+}  // namespace
+
+JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize, bool toShownSize,
+                            const ShownCanvasFunction &canvas)
+{
+    return Decode(
+        [&data](j_decompress_ptr info) {
+            jpeg_mem_src(info, reinterpret_cast<const unsigned char *>(data.constData()),
+                         static_cast<unsigned long>(data.size()));
+        },
+        [](j_decompress_ptr info) { return int64_t(info->src->bytes_in_buffer); }, shownSize, toShownSize, canvas);
+}
+
+JpegDecodeResult DecodeJpeg(QIODevice &device, const std::function<QSize(QSize)> &shownSize, bool toShownSize,
+                            const ShownCanvasFunction &canvas)
+{
+    DeviceSource source(device);
+    return Decode([&source](j_decompress_ptr info) { info->src = &source.manager; },
+                  [&device](j_decompress_ptr info) {
+                      // Unread in the file, and read but not yet used.
+                      return int64_t(device.size() - device.pos()) + int64_t(info->src->bytes_in_buffer);
+                  },
+                  shownSize, toShownSize, canvas);
 }
 
 }  // namespace pellimore

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/Raster.h"
 
@@ -46,6 +48,10 @@ inline constexpr double kJpegReductionMargin = 1.5;
 // canvas (filled with its colour first), so the fitted wallpaper is the only
 // picture memory the decode takes.
 JpegDecodeResult DecodeJpeg(const QByteArray &data, const std::function<QSize(QSize)> &shownSize = {},
+                            bool toShownSize = false, const ShownCanvasFunction &canvas = {});
+// The same, reading the file from the device's position a block at a time as
+// the decode goes, so that the file is never held whole.
+JpegDecodeResult DecodeJpeg(QIODevice &device, const std::function<QSize(QSize)> &shownSize = {},
                             bool toShownSize = false, const ShownCanvasFunction &canvas = {});
 
 // The reduction DecodeJpeg picks: the smallest M of M/8 whose scaled size

@@ -184,9 +184,8 @@ PictureResult ReadWithQt(const QByteArray &data, const char *format, const QStri
     return result;
 }
 
-PictureResult DecodeJpegPicture(const QByteArray &data, const PictureLoadOptions &options)
+PictureResult FromJpegDecode(JpegDecodeResult decoded)
 {
-    JpegDecodeResult decoded = DecodeJpeg(data, options.shownSize, options.jpegToShownSize, options.shownCanvas);
     PictureResult result;
     result.storedSize = decoded.storedSize;
     result.onCanvas = decoded.onCanvas;
@@ -208,7 +207,7 @@ PictureResult Decode(const QByteArray &data, const PictureLoadOptions &options)
     case Kind::Jpeg:
         if (!JpegIsComplete(data))
             return Fail(QStringLiteral("The JPEG picture is truncated or damaged."));
-        return DecodeJpegPicture(data, options);
+        return FromJpegDecode(DecodeJpeg(data, options.shownSize, options.jpegToShownSize, options.shownCanvas));
     case Kind::Gif:
         if (!GifFirstImageIsComplete(data))
             return Fail(QStringLiteral("The GIF picture is truncated or damaged."));
@@ -242,10 +241,18 @@ PictureResult LoadPicture(const QString &path, const PictureLoadOptions &options
     constexpr qint64 kMaxFileSize = Bitmap::kMaxPixels * 4 + (qint64(1) << 20);
     if (file.size() > kMaxFileSize)
         return Fail(QStringLiteral("The picture file \"%1\" is too large.").arg(path));
-    const QByteArray data = file.readAll();
+    PictureResult result;
+    if (Sniff(file.peek(3)) == Kind::Jpeg) {
+        // Decoded as it is read: a photo's file is never held whole. Data
+        // that ends early is found by the decoder.
+        result = FromJpegDecode(DecodeJpeg(file, options.shownSize, options.jpegToShownSize, options.shownCanvas));
+    } else {
+        const QByteArray data = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            result = LoadPictureFromData(data, options);
+    }
     if (file.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
-    PictureResult result = LoadPictureFromData(data, options);
     if (!result.Ok() && result.error.isEmpty())
         result.error = QStringLiteral("The picture \"%1\" cannot be read.").arg(path);
     return result;

@@ -64,6 +64,43 @@ TEST(PictureLoader, TruncatedJpegIsRefused)
     }
 }
 
+// A JPEG file is decoded as it is read, a block at a time: the same picture
+// as from its bytes in memory, reductions and long skipped segments
+// included, and the same refusals.
+TEST(PictureLoader, AJpegFileReadAsItIsDecodedGivesWhatItsBytesGive)
+{
+    QTemporaryDir dir;
+    PictureLoadOptions reduced;
+    reduced.shownSize = [](QSize stored) { return stored / 3; };
+    reduced.jpegToShownSize = true;
+    const QByteArray photo = ReadAll(TestDataPath(QStringLiteral("photos/Wine_by_Jakkub_Mede.jpg")));
+    // Three comment segments of the largest size after the start marker,
+    // full of end-of-image markers that only a skip of the whole segment misses.
+    QByteArray padded = photo.left(2);
+    for (int i = 0; i < 3; ++i)
+        padded += QByteArray("\xFF\xFE\xFF\xFF", 4) + QByteArray("\xFF\xD9", 2).repeated((0xFFFF - 2) / 2) + 'c';
+    padded += photo.mid(2);
+    const QByteArray files[] = {ReadAll(TestDataPath(QStringLiteral("photos/LadyBird.jpg"))), photo, padded};
+    for (const QByteArray &bytes : files) {
+        const QString path = WriteFile(dir, QStringLiteral("p.jpg"), bytes);
+        for (const PictureLoadOptions &options : {PictureLoadOptions(), reduced}) {
+            const PictureResult fromFile = LoadPicture(path, options);
+            const PictureResult fromMemory = LoadPictureFromData(bytes, options);
+            ASSERT_TRUE(fromFile.Ok()) << fromFile.error.toStdString();
+            ASSERT_TRUE(fromMemory.Ok()) << fromMemory.error.toStdString();
+            EXPECT_EQ(fromFile.storedSize, fromMemory.storedSize);
+            EXPECT_EQ(fromFile.bitmap, fromMemory.bitmap) << bytes.size();
+        }
+    }
+    EXPECT_EQ(LoadPicture(WriteFile(dir, QStringLiteral("p.jpg"), padded)).bitmap, LoadPictureFromData(photo).bitmap);
+
+    const PictureResult cut = LoadPicture(WriteFile(dir, QStringLiteral("cut.jpg"), photo.left(photo.size() / 2)));
+    EXPECT_TRUE(cut.error.contains(QStringLiteral("truncated"))) << cut.error.toStdString();
+    const PictureResult claims = LoadPicture(WriteFile(dir, QStringLiteral("claims.jpg"), JpegClaiming(16000, 16000)));
+    EXPECT_TRUE(claims.error.contains(QStringLiteral("cannot fill"))) << claims.error.toStdString();
+    EXPECT_TRUE(claims.bitmap.IsNull());
+}
+
 TEST(PictureLoader, LoadsBmpThroughOurReader)
 {
     const QString path = TestDataPath(QStringLiteral("bmp/bmpsuite/g/pal8.bmp"));
