@@ -43,10 +43,12 @@ struct PictureLoadOptions {
 // format is recognised from the content (a JPEG named ".bmp" still loads);
 // other formats are refused. BMP goes through our own reader (DecodeBmp): it
 // keeps the depth and colour table a saved wallpaper follows, reads OS/2 and
-// RLE files, and refuses damaged files by checked rules. JPEG and GIF go
-// through Qt's readers, after a check that the JPEG has its end marker and
-// the GIF's first image its closing block (Qt would otherwise pad a cut-off
-// picture with grey and report success). EXIF orientation is not applied
+// RLE files, and refuses damaged files by checked rules. JPEG goes through
+// DecodeJpeg, which reads a file a block at a time as it decodes (a JPEG in
+// memory is first checked for its end marker); data that ends early is
+// refused. GIF goes through Qt's reader after a check that the first image
+// has its closing block (Qt would otherwise pad a cut-off picture with grey
+// and report success). EXIF orientation is not applied
 // (autoTransform off): pictures come as stored, as the classic loader gave
 // them, so a picture and its saved copies agree. The result is opaque
 // with BitCount 24, except BMPs with an alpha mask or 32 bits (BitCount 32)
