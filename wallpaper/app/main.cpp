@@ -1,10 +1,12 @@
 // WallPaper: the tray-resident wallpaper changer.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTextStream>
 
-#include <memory>
+#include <algorithm>
+#include <cstring>
 
 #include "platform/ProgramNames.h"
 #include "platform/tray/QtNotificationArea.h"
@@ -31,19 +33,20 @@ int RunNextOnce()
 
 int main(int argc, char **argv)
 {
-    auto *application = new QApplication(argc, argv);
-    QApplication &app = *application;
+    if (std::any_of(argv + 1, argv + argc, [](const char *argument) { return std::strcmp(argument, "--next") == 0; })) {
+        // One change shows no window: the lighter QGuiApplication serves it
+        // (no widget machinery set up). Everything of ours is closed when
+        // RunNextOnce returns; the application object is left to the end of
+        // the process, as destroying it would load the whole font
+        // configuration (which the change never used) only to free it, some 10 ms.
+        new QGuiApplication(argc, argv);
+        QGuiApplication::setApplicationName(kApplicationTitle);
+        return RunNextOnce();
+    }
+    QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.contains(QStringLiteral("--next"))) {
-        // Everything of ours is closed when RunNextOnce returns. The
-        // application object is left to the end of the process: destroying
-        // it would load the whole font configuration (which the change never
-        // used) only to free it again, some 10 ms.
-        return RunNextOnce();
-    }
-    const std::unique_ptr<QApplication> owner(application);
 
     RealServices services(false);
     WallpaperApp wallpaper(services.ForApp());
