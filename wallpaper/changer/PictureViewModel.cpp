@@ -16,9 +16,9 @@
 #include "wallpaper/changer/WallpaperRender.h"
 
 #include <exception>
+#include <future>
 #include <new>
 #include <system_error>
-#include <thread>
 
 namespace pellimore {
 
@@ -27,55 +27,6 @@ namespace {
 constexpr ColorRef kLargerColor = 192;         // dark red
 constexpr ColorRef kExactColor = 0;            // black
 constexpr ColorRef kSmallerColor = 16711680;   // blue
-
-// Writes the BMP file of a bitmap on a thread of its own (here, when no
-// thread can be had) while the caller goes on; Wait gives the outcome. The
-// bitmap must not be written to until then.
-class BmpWriteBeside {
-public:
-    BmpWriteBeside(const Bitmap &bitmap, const QString &path) : bitmap_(bitmap), path_(path)
-    {
-        try {
-            thread_ = std::thread([this] { Write(); });
-        } catch (const std::system_error &) {
-            Write();
-        }
-    }
-    ~BmpWriteBeside()
-    {
-        if (thread_.joinable())
-            thread_.join();
-    }
-    BmpWriteBeside(const BmpWriteBeside &) = delete;
-    BmpWriteBeside &operator=(const BmpWriteBeside &) = delete;
-
-    bool Wait(QString *error)
-    {
-        if (thread_.joinable())
-            thread_.join();
-        *error = error_;
-        return written_;
-    }
-
-private:
-    void Write()
-    {
-        try {
-            written_ = SaveBmp(bitmap_, path_, &error_);
-        } catch (const std::bad_alloc &) {
-            error_ = QStringLiteral("out of memory");
-        } catch (const std::exception &failure) {
-            // Nothing may leave the thread.
-            error_ = QString::fromLocal8Bit(failure.what());
-        }
-    }
-
-    const Bitmap &bitmap_;
-    const QString path_;
-    bool written_ = false;
-    QString error_;
-    std::thread thread_;
-};
 
 }  // namespace
 
@@ -399,10 +350,28 @@ bool PictureViewModel::RenderWallpaperBitmap(QString *error)
         return installer_.Install(wallpaper, *entry, method, error);
     }
     // The desktop is drawn from the pixels: the file, for the next session
-    // and for other programs, is written on another core meanwhile.
-    BmpWriteBeside write(bitmap, path);
+    // and for other programs, is written on another core meanwhile (here
+    // first, when no thread can be had). Nothing may leave that thread.
+    const auto writeFile = [&]() noexcept {
+        try {
+            return SaveBmp(bitmap, path, &writeError);
+        } catch (const std::bad_alloc &) {
+            writeError = QStringLiteral("out of memory");
+        } catch (const std::exception &failure) {
+            writeError = QString::fromLocal8Bit(failure.what());
+        }
+        return false;
+    };
+    std::future<bool> written;
+    try {
+        written = std::async(std::launch::async, writeFile);
+    } catch (const std::system_error &) {
+        std::promise<bool> here;
+        here.set_value(writeFile());
+        written = here.get_future();
+    }
     const bool installed = installer_.Install(wallpaper, *entry, method, error);
-    if (!write.Wait(&writeError))
+    if (!written.get())
         return writeFailed();
     return installed;
 }
